@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QString>
+
+#include "panel/commandqueue.h"
+
+class C4SAnchorLayout;
+class SettingsDialog;
+class QKeyEvent;
+class QResizeEvent;
+
+QT_BEGIN_NAMESPACE
+namespace Ui {
+class mainWindow;
+}
+QT_END_NAMESPACE
+
+// The one window of the panel. Its slots are spread over the units of the
+// application shell (src/app), the device link (src/link), the switch panel
+// (src/panel) and the configuration (src/config); the pacing thread reaches the
+// first three by name, the form wires the on_ slots by object name.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    C4SAnchorLayout *anchorLayout = nullptr;
+    CommandQueue switchQueue;
+
+    // Applies the stored captions, ID, labels and the Enable / Release ALL states.
+    void loadSettings();
+    // Logs the two legacy port keys of the panel settings file.
+    void loadPortSettings();
+
+    SettingsDialog *settingsDialog() const { return settings; }
+
+public slots:
+    void callEnviar();
+    void callReceber(MainWindow *w);
+    void callEnvioFila();
+    void openSerialPort();
+    void closeSerialPort();
+    void readData();
+    void handleError(QSerialPort::SerialPortError error);
+    void processaPacoteRecebido(MainWindow *w);
+    void processaPDR(MainWindow *w);
+    void enviaComutacao(qint8 pos);
+    void atualizaTeclas(qint8 *pos);
+    void clearUI(MainWindow *w);
+    void insereComutacaoRXFila(qint8 pos);
+    void resizeAllTexts(long size);
+    void on_power_clicked();
+    void on_rotor1_clicked();
+    void on_rotor2_clicked();
+    void on_rotor3_clicked();
+    void on_rotor4_clicked();
+    void on_split_clicked();
+    void on_superSplit_clicked();
+    void on_actionAbout_triggered();
+    void on_actionAbout_Korvane_triggered();
+    void on_pushButton_clicked();
+    void on_botaoRelease_clicked();
+    void on_actionLabels_triggered();
+    void on_botaoTecla1_pressed();
+    void on_botaoTecla2_pressed();
+    void on_botaoTecla3_pressed();
+    void on_botaoTecla4_pressed();
+    void on_botaoTecla5_pressed();
+    void on_botaoTecla6_pressed();
+    void on_botaoTecla7_pressed();
+    void on_botaoTecla8_pressed();
+    void on_actionRelease_ALL_triggered();
+    void on_botaoTeclaRX1_pressed();
+    void on_botaoTeclaRX2_pressed();
+    void on_botaoTeclaRX3_pressed();
+    void on_botaoTeclaRX4_pressed();
+    void on_botaoTeclaRTX_pressed();
+    void on_actionEnable_triggered();
+    void on_botaoRotor1_clicked();
+    void on_botaoRotor2_clicked();
+    void on_botaoRotor3_clicked();
+    void on_botaoRotor4_clicked();
+    void on_botaoSplit_clicked();
+    void on_botaoSuperSplit_clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Painters (src/panel/painters.cpp).
+    void paintPairHighlight(bool superSplit);
+    void paintSuperSplitKey();
+    void paintRxKeys();
+    void setStandbyStyle(QWidget *widget);
+    void setWidgetPixelSize(QWidget *widget, int pixelSize);
+
+    // Operating modes (src/panel/modes.cpp).
+    void toggleSplit();
+    void toggleSuperSplit();
+    void pressRotor(int rotor);
+
+    Ui::mainWindow *ui = nullptr;
+    SettingsDialog *settings = nullptr;
+    QString settingsPath;
+};
+
+Q_DECLARE_METATYPE(MainWindow *)

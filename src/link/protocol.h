@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The bytes exchanged with the switch controller. Commands are assembled in txBuffer
+// and responses are read into rxBuffer; both are process-wide and GUI-thread only.
+
+// A queued switching command: low byte the ASCII command letter, high byte its argument.
+using CommandWord = quint16;
+
+constexpr CommandWord makeCommandWord(char letter, quint8 argument)
+{
+    return CommandWord((quint16(argument) << 8) | quint8(letter));
+}
+constexpr char commandLetter(CommandWord word) { return char(word & 0xFF); }
+constexpr quint8 commandArgument(CommandWord word) { return quint8(word >> 8); }
+
+constexpr int txBufferSize = 7;
+constexpr int rxBufferSize = 20;
+extern quint8 txBuffer[txBufferSize];
+extern quint8 rxBuffer[rxBufferSize];
+// How many bytes the last accepted read put into rxBuffer; bytes beyond it are stale.
+extern int rxLength;
+
+// Assemble into buffer (at least txBufferSize bytes) from position 0 and return the
+// number of bytes to write, through the ";".
+int assemblePoll(quint8 *buffer);          // "IGT3;"  5 bytes
+int assembleFirmwareQuery(quint8 *buffer); // "IGW;"   4 bytes
+// S, Y, X, Q: 5 bytes; V: 6; P: 7. An unknown letter assembles nothing and returns 0.
+int assembleCommand(CommandWord word, quint8 *buffer);

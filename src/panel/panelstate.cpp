@@ -1,0 +1,3 @@
+#include "panel/panelstate.h"
+
+PanelState panelState;
