@@ -100,6 +100,9 @@ private:
     void setStandbyStyle(QWidget *widget);
     void setWidgetPixelSize(QWidget *widget, int pixelSize);
 
+    // Registers the 52 scaled widgets with anchorLayout (src/panel/resizing.cpp).
+    void registerResizableWidgets();
+
     // Operating modes (src/panel/modes.cpp).
     void toggleSplit();
     void toggleSuperSplit();

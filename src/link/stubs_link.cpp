@@ -1,7 +1,10 @@
 // Placeholder bodies; replaced by the device-link work.
 #include "app/mainwindow.h"
 #include "link/protocol.h"
+#include "link/seriallink.h"
 #include "link/threadleitura.h"
+
+QSerialPort *serialPort = nullptr;
 
 quint8 txBuffer[txBufferSize] = {};
 quint8 rxBuffer[rxBufferSize] = {};
@@ -21,5 +24,3 @@ void MainWindow::openSerialPort() {}
 void MainWindow::closeSerialPort() {}
 void MainWindow::readData() {}
 void MainWindow::handleError(QSerialPort::SerialPortError) {}
-void MainWindow::processaPacoteRecebido(MainWindow *) {}
-void MainWindow::processaPDR(MainWindow *) {}

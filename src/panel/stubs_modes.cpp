@@ -25,3 +25,4 @@ void MainWindow::on_botaoSuperSplit_clicked() {}
 void MainWindow::loadSettings() {}
 void MainWindow::loadPortSettings() {}
 void MainWindow::on_actionLabels_triggered() {}
+void MainWindow::registerResizableWidgets() {}

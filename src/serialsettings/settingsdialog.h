@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+#include "serialsettings/serialsettings.h"
+
+class QIntValidator;
+
+QT_BEGIN_NAMESPACE
+namespace Ui {
+class SettingsDialog;
+}
+QT_END_NAMESPACE
+
+// Lists the serial ports, describes the selected one and turns the selections into a
+// SerialSettings record when the operator presses Apply. It never touches the port.
+class SettingsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit SettingsDialog(QWidget *parent = nullptr);
+    ~SettingsDialog() override;
+
+    SerialSettings serialSettings() const;
+
+private slots:
+    void showPortInfo(int idx);
+    void apply();
+    void checkCustomBaudRatePolicy(int idx);
+    void checkCustomDevicePathPolicy(int idx);
+
+private:
+    void fillParameterBoxes();
+    void fillPortList();
+    void loadSelection();
+    void saveSelection();
+    void refreshSettings();
+
+    Ui::SettingsDialog *m_ui = nullptr;
+    SerialSettings m_currentSettings;
+    QIntValidator *m_intValidator = nullptr;
+};
