@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the controller simulator and the panel.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh
+
+link=${ORVIK_SIM_LINK:-/tmp/orvik-sim/ttyORVIK}
+# The simulator reads its commands from this terminal while the panel runs.
+build/sim/orvik-sim --link "$link" 0<&0 &
+sim_pid=$!
+xvfb_pid=
+cleanup() {
+  kill "$sim_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  export DISPLAY=:99
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  xvfb_pid=$!
+  sleep 1
+  echo "No display found: the panel runs on the virtual display $DISPLAY."
+  echo "Take a screenshot with: DISPLAY=$DISPLAY import -window root panel.png"
+fi
+
+sleep 0.5
+cat <<MSG
+
+  The controller simulator is listening on: $link
+  In the panel: File > Serial Settings > pick "Custom" in the port list, type
+  $link, press Apply, then File > Connect.
+  Type simulator commands (busy, tx, fw, silent, garbage, truncate, hangup, status)
+  into this terminal; close the panel window to end the demo.
+
+MSG
+build/src/orvik-panel "$@"

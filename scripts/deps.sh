@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs from Debian's archive whatever the build, the demo and the tests need and
+# this machine does not have yet. Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make ccache pkg-config
+  qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
+  fonts-dejavu-core          # the offscreen platform still needs a font to measure text
+  xvfb xauth imagemagick     # a headless display for the demo and screenshots
+  clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
+  ser2net socat              # serial-over-IP round trip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+fi
