@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
@@ -6,16 +7,21 @@
 
 int main(int argc, char *argv[])
 {
+    if (argc < 1 || argv == nullptr)
+        return -1;
+
     registerResources();
     int exitCode = 0;
     {
         QApplication application(argc, argv);
+        application.setWindowIcon(QIcon(QStringLiteral(":/images/orvik-panel.png")));
         MainWindow window;
         window.show();
         qRegisterMetaType<MainWindow *>("MainWindow*");
         ThreadLeitura pacing(&window);
         exitCode = application.exec();
-        // The thread holds a plain pointer to the window: stop and join it first.
+        // The thread holds a plain pointer to the window: stop and join it before the
+        // window goes (locals die in reverse order, so the window outlives the thread).
         pacing.stopAndWait();
     }
     unregisterResources();
