@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QtGlobal>
+#include <optional>
+
+#include "link/protocol.h"
 
 // The program's picture of the antenna switch. One instance for the whole process,
 // read and written on the GUI thread only; everything starts at 0.
@@ -24,3 +27,48 @@ struct PanelState
 };
 
 extern PanelState panelState;
+
+constexpr int txKeyCount = 8;
+// The receive index of the RTX key (receive on the TX antenna).
+constexpr quint8 rtxIndex = 8;
+
+// TX positions 0..7 name the keys botaoTecla1..8; any other value names none.
+constexpr bool isTxPosition(int pos) { return pos >= 0 && pos < txKeyCount; }
+
+// Whether position pos belongs to a group mask. A position that names no key belongs
+// to no group (and is never used as a shift count).
+constexpr bool groupHas(quint8 mask, int pos)
+{
+    return isTxPosition(pos) && ((mask >> pos) & 1) != 0;
+}
+
+// What a TX key press (or F-key) does beyond changing the state.
+struct TxPressOutcome
+{
+    std::optional<CommandWord> word; // appended to switchQueue
+    const char *message = nullptr;   // status-bar text, untranslated; nullptr: none
+    bool repaint = false;            // atualizaTeclas(pos), then paintSuperSplitKey
+};
+
+// The status-bar texts of the TX keys, marked for translation in the window's context.
+extern const char *const msgSplitConfigured;
+extern const char *const msgSplitOff;
+
+// TX key for position pos (0..7): completes a split set-up, edits an open super-split
+// selection, moves the split partner, switches split off, or selects the antenna.
+// Every press makes the next status response be skipped once.
+TxPressOutcome pressTxKey(PanelState &state, qint8 pos);
+
+// Receive key index (0..3 for RX1..RX4, rtxIndex for RTX): returns the word to queue.
+CommandWord pressRxKey(PanelState &state, qint8 index);
+
+// A status response ("IGT", 13 bytes) is applied in two halves around the repaint of
+// the TX keys: the split flag and the rotor are taken only after the keys have been
+// painted, so the response that first reports split on still paints without the pair.
+struct StatusOutcome
+{
+    bool skipped = false;         // the first response after a TX press: nothing decoded
+    bool rxAntennaRestored = false; // receive mode went 0 -> 1: the last RX key is back
+};
+StatusOutcome beginStatusResponse(PanelState &state, const quint8 *response);
+void finishStatusResponse(PanelState &state, const quint8 *response);

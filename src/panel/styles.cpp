@@ -8,7 +8,7 @@ bool alwaysRestyle = false;
 
 void applyStyle(QWidget *widget, const char *style)
 {
-    if (!widget)
+    if (!widget || !style)
         return;
     const QLatin1String sheet(style);
     if (alwaysRestyle || widget->styleSheet() != sheet)

@@ -27,7 +27,8 @@ inline constexpr char styleLinkUp[] = "background-color: rgb(0, 220, 0);color: r
 
 // Gives the widget the style sheet unless it already carries exactly that one:
 // setting a sheet re-polishes the widget even when nothing changes, and the
-// painters run forty times a second while the link is silent.
+// painters run forty times a second while the link is silent. A null style leaves
+// the widget as it is.
 void applyStyle(QWidget *widget, const char *style);
 
 // For the benchmark only: restyle on every call, as a naive panel would.
