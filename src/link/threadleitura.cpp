@@ -1,0 +1,46 @@
+#include "link/threadleitura.h"
+
+#include "app/mainwindow.h"
+#include "link/clock.h"
+#include "link/pacing.h"
+
+ThreadLeitura::ThreadLeitura(MainWindow *w) : mainWindow(w)
+{
+    // The window pointer travels with queued calls; the type must be known by name.
+    qRegisterMetaType<MainWindow *>("MainWindow*");
+    start(QThread::InheritPriority);
+}
+
+ThreadLeitura::~ThreadLeitura()
+{
+    // Never leave a loop running that holds a plain pointer to the window.
+    if (isRunning())
+        stopAndWait();
+}
+
+void ThreadLeitura::stopAndWait()
+{
+    stopRequested.store(true, std::memory_order_release);
+    wait();
+}
+
+void ThreadLeitura::run()
+{
+    lastSendTime = monotonicMs();
+    for (;;) {
+        msleep(cyclePeriodMs);
+        loopTime = monotonicMs();
+        // Only the atomic count crosses threads; the queue itself belongs to the GUI.
+        const PacingDecision decision =
+            decidePacing(loopTime, lastSendTime, mainWindow->switchQueue.pendingCount());
+        lastSendTime = decision.lastSend;
+        if (decision.sendQueued)
+            QMetaObject::invokeMethod(mainWindow, "callEnvioFila", Qt::QueuedConnection);
+        if (decision.sendPoll)
+            QMetaObject::invokeMethod(mainWindow, "callEnviar", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(mainWindow, "callReceber", Qt::QueuedConnection,
+                                  Q_ARG(MainWindow *, mainWindow));
+        if (stopRequested.load(std::memory_order_acquire))
+            break;
+    }
+}
