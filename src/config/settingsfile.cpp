@@ -1,0 +1,76 @@
+#include <QDebug>
+#include <QSettings>
+#include <QStatusBar>
+
+#include "app/mainwindow.h"
+#include "config/labels.h"
+#include "config/settingspath.h"
+#include "config/settingsvalues.h"
+#include "config/settingswrite.h"
+#include "panel/modestate.h"
+#include "panel/styles.h"
+#include "ui_mainwindow.h"
+
+bool saveOrReport(QSettings &settings, QMainWindow *window)
+{
+    if (flushSettings(settings))
+        return true;
+    // A settings file that silently stays behind loses the operator's captions and
+    // flags at the next start; saying so lets them fix the folder's permissions.
+    const QString message = QCoreApplication::translate("MainWindow",
+                                                        "Settings could not be saved to %1")
+                                .arg(settings.fileName());
+    if (window)
+        window->statusBar()->showMessage(message);
+    qWarning().noquote() << message << "status" << settings.status();
+    return false;
+}
+
+void MainWindow::loadSettings()
+{
+    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
+
+    QPushButton *const keys[] = {ui->botaoTecla1, ui->botaoTecla2, ui->botaoTecla3,
+                                 ui->botaoTecla4, ui->botaoTecla5, ui->botaoTecla6,
+                                 ui->botaoTecla7, ui->botaoTecla8};
+    for (int n = 0; n < 8; ++n)
+        keys[n]->setText(iniText(stored.value(QStringLiteral("K%1").arg(n + 1), QString())));
+
+    ui->labelID->setText(iniText(stored.value(QStringLiteral("ID"), QString())));
+
+    QLabel *const antennas[] = {ui->labelAnt1, ui->labelAnt2, ui->labelAnt3, ui->labelAnt4,
+                                ui->labelAnt5, ui->labelAnt6, ui->labelAnt7, ui->labelAnt8};
+    for (int n = 0; n < 8; ++n)
+        antennas[n]->setText(
+            iniText(stored.value(QStringLiteral("ANT%1").arg(n + 1), QString())));
+
+    // setChecked does not emit triggered(): no word is queued, nothing is written and
+    // the window keeps its size; only the operator's Enable resizes it.
+    const bool receiverGroup = iniFlag(stored.value(QStringLiteral("REC"), QString()));
+    ui->actionEnable->setChecked(receiverGroup);
+    ui->groupFendril->setVisible(receiverGroup);
+
+    ui->actionRelease_ALL->setChecked(iniFlag(stored.value(QStringLiteral("RL"), QString())));
+
+    const ReleaseLook look = releaseLook(ui->actionRelease_ALL->isChecked());
+    ui->botaoRelease->setText(tr(look.text));
+    ui->botaoRelease->setStyleSheet(QLatin1String(look.style));
+}
+
+void MainWindow::loadPortSettings()
+{
+    QSettings stored(settingsPath, QSettings::IniFormat);
+    const QString port = iniText(stored.value(QStringLiteral("comport"), QString()));
+    const QString speed = iniText(stored.value(QStringLiteral("comspeed"), QString()));
+    qDebug() << "Load!!";
+    qDebug() << "Baud: " << speed;
+    qDebug() << "Name: " << port;
+}
+
+void MainWindow::on_actionLabels_triggered()
+{
+    // A fresh, modeless dialog each time; closed, it is gone.
+    auto *dialog = new labels(this, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+class QSettings;
+
+// How the values of both settings files are read. Every reader asks QSettings for a
+// key with the empty text as default and converts what comes back here, so a file
+// edited by hand never stops the program: a value of the wrong kind becomes the
+// default of its kind.
+
+// Text: absent gives the empty text. A bare comma list that QSettings split on
+// reading ("A, B" typed by hand without quotes) is joined back with ", ".
+QString iniText(const QVariant &value);
+
+// Flag: absent or empty gives false; text counts as false when, in lower case, it is
+// "0" or "false", and as true otherwise.
+bool iniFlag(const QVariant &value);
+
+// Number: absent or not a whole number gives 0.
+int iniNumber(const QVariant &value);
+
+// A stored list selection ("comindex", "speedindex"): the number narrowed to a signed
+// 8-bit value, as the serial settings dialog keeps it.
+qint8 iniSelectionIndex(const QVariant &value);
+
+// Whether a stored selection can be applied to a box holding count items. Negative
+// values only come from a hand-edited file (or an index of 128 and more after the
+// narrowing); they would leave the box with no current item, so they are refused.
+bool selectionIndexFits(qint8 index, int count);
+
+// Writes everything still pending to disk and tells whether it arrived. QSettings
+// buffers writes, so a folder without write permission, a full disk or a path that
+// names a directory only shows up here.
+bool flushSettings(QSettings &settings);
