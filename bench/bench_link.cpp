@@ -177,7 +177,8 @@ int main(int argc, char *argv[])
         runEventLoopFor(2000); // past the start-up grace of the watchdog
         for (int always = 0; always < 2; ++always) {
             setAlwaysRestyle(always == 1);
-            std::printf("  measuring: link silent, %s ...\n", always ? "always restyle" : "skip-equal");
+            std::printf("  measuring: link silent, %s ...\n",
+                        always ? "always restyle" : "skip-equal");
             std::fflush(stdout);
             silent[always] = measure(seconds, 0);
         }

@@ -68,10 +68,9 @@ void TestSimulator::parsesFrames_data()
                                                 << QStringList{c("IGS3;")} << QByteArray("IGV3");
     QTest::newRow("lone I at the end waits") << QByteArrayList{"IGS3;I"}
                                              << QStringList{c("IGS3;")} << QByteArray("I");
-    QTest::newRow("noise before a command") << QByteArrayList{QByteArray("\x00\xffzz", 4) + "IGS3;"}
-                                            << QStringList{g(QByteArray("\x00\xffzz", 4)),
-                                                           c("IGS3;")}
-                                            << QByteArray();
+    const QByteArray noise("\x00\xffzz", 4);
+    QTest::newRow("noise before a command") << QByteArrayList{noise + "IGS3;"}
+                                            << QStringList{g(noise), c("IGS3;")} << QByteArray();
     QTest::newRow("split command cut short, poll follows")
         << QByteArrayList{"IGP2", "IGT3;"} << QStringList{g("IGP2"), c("IGT3;")} << QByteArray();
     QTest::newRow("unknown letter") << QByteArrayList{"IGZ1;IGS3;"}
