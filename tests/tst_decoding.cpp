@@ -8,7 +8,6 @@
 #include "isolatedsettings.h"
 #include "link/protocol.h"
 #include "link/responses.h"
-#include "panel/keystyles.h"
 #include "panel/panelstate.h"
 #include "panel/styles.h"
 
@@ -41,14 +40,6 @@ void collectDebug(QtMsgType type, const QMessageLogContext &, const QString &mes
 {
     if (type == QtDebugMsg)
         debugLines << message;
-}
-
-QByteArray letters(const std::array<KeyStyle, 8> &styles)
-{
-    QByteArray out;
-    for (KeyStyle s : styles)
-        out.append(QByteArray(s) == styleBusy ? 'B' : QByteArray(s) == styleIdle ? 'i' : '?');
-    return out;
 }
 
 } // namespace
@@ -146,13 +137,12 @@ void DecodingTest::busyIndicators()
     QFETCH(QByteArray, expected);
     deliver(status(0, 0, quint8(freeMask), 0, 0, 0, 0, 0, 0));
     window->processaPacoteRecebido(window);
-    std::array<KeyStyle, 8> shown{};
-    QList<QByteArray> keep;
-    for (int n = 0; n < 8; ++n) {
-        keep << sheet(QStringLiteral("botaoBusy%1").arg(n + 1)).toLatin1();
-        shown[n] = keep.last().constData();
+    QByteArray shown;
+    for (int n = 1; n <= 8; ++n) {
+        const QString look = sheet(QStringLiteral("botaoBusy%1").arg(n));
+        shown.append(look == styleBusy ? 'B' : look == styleIdle ? 'i' : '?');
     }
-    QCOMPARE(letters(shown), expected);
+    QCOMPARE(shown, expected);
 }
 
 void DecodingTest::rotorAndFlags_data()

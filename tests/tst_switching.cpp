@@ -44,8 +44,6 @@ private slots:
     void rxPress_data();
     void rxPress();
     void txKeyOnTheForm();
-    void functionKeys_data();
-    void functionKeys();
     void rxKeyOnTheForm();
     void closedPortDropsWords();
 
@@ -210,29 +208,6 @@ void SwitchingTest::txKeyOnTheForm()
     QCOMPARE(panelState.previousTxPos, quint8(1));
     QTest::mouseRelease(key("botaoTecla4"), Qt::LeftButton);
     QCOMPARE(window->switchQueue.size(), 1);
-}
-
-void SwitchingTest::functionKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("word"); // -1: nothing
-    QTest::newRow("F1") << int(Qt::Key_F1) << 0 << 0x0053;
-    QTest::newRow("F5") << int(Qt::Key_F5) << 0 << 0x0453;
-    QTest::newRow("Shift+F8") << int(Qt::Key_F8) << int(Qt::ShiftModifier) << 0x0753;
-    QTest::newRow("F9") << int(Qt::Key_F9) << 0 << -1;
-    QTest::newRow("letter") << int(Qt::Key_A) << 0 << -1;
-    QTest::newRow("Shift") << int(Qt::Key_Shift) << 0 << -1;
-}
-
-void SwitchingTest::functionKeys()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, word);
-    QTest::keyClick(window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(window->switchQueue.toList(),
-             word < 0 ? QList<CommandWord>{} : QList<CommandWord>{CommandWord(word)});
 }
 
 // A receive key clears all five looks until the controller confirms the choice.
