@@ -224,12 +224,15 @@ void TestSerialLink::framing_data()
     QTest::addColumn<int>("readLength"); // 0: nothing read
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("ten bytes wait") << QByteArray("IGT\1\1\1\1\1\1;", 10) << 0 << false;
+    QTest::newRow("ten bytes wait") << QByteArray("IGW\1\2xxxx;", 10) << 0 << false;
     QTest::newRow("the eleventh triggers") << QByteArray("IGW\1\2xxxxx;") << 11 << true;
     QTest::newRow("status response") << statusResponse(2) << 13 << true;
     QTest::newRow("';' inside the mask") << statusResponse(2, 0x3B) << 13 << true;
     QTest::newRow("garbage") << QByteArray("garbage-garbage") << 15 << false;
     QTest::newRow("cut response") << statusResponse(2).left(12) << 12 << false;
+    // A status response must be read whole: a short one would be decoded from stale bytes.
+    QTest::newRow("short status ending in ';'") << statusResponse(2).left(10).append(';') << 11
+                                               << false;
     QTest::newRow("more than twenty") << QByteArray(24, ';') << 20 << true;
 }
 

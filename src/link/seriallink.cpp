@@ -8,12 +8,21 @@
 #include "link/criticalbox.h"
 #include "link/pacing.h"
 #include "link/protocol.h"
+#include "link/responses.h"
 #include "link/wiretrace.h"
 #include "panel/styles.h"
 #include "serialsettings/settingsdialog.h"
 #include "ui_mainwindow.h"
 
 QSerialPort *serialPort = nullptr;
+
+void writeFrame(const quint8 *bytes, int n)
+{
+    if (n <= 0 || !serialPort || !serialPort->isOpen())
+        return;
+    traceWrite(bytes, n);
+    serialPort->write(reinterpret_cast<const char *>(bytes), n);
+}
 
 namespace {
 
@@ -26,12 +35,6 @@ void ensureSerialPort()
 {
     if (!serialPort)
         serialPort = new QSerialPort;
-}
-
-void writeFrame(const quint8 *bytes, int n)
-{
-    traceWrite(bytes, n);
-    serialPort->write(reinterpret_cast<const char *>(bytes), n);
 }
 
 // The errors a port reports once the device behind it has gone (a USB adapter pulled,
@@ -134,9 +137,11 @@ void MainWindow::callReceber(MainWindow *w)
         return;
     const qint64 n = serialPort->read(reinterpret_cast<char *>(rxBuffer), rxBufferSize);
     rxLength = n > 0 ? int(n) : 0;
-    const bool framed = isFramedResponse(rxBuffer, rxLength);
-    traceRead(rxBuffer, rxLength, framed);
-    if (!framed)
+    // Only a complete response is decoded and counts as a sign of life: a short one
+    // that still ends in ";" would be decoded from stale bytes of earlier reads.
+    const bool accepted = isCompleteResponse(rxBuffer, rxLength);
+    traceRead(rxBuffer, rxLength, accepted);
+    if (!accepted)
         return;
     w->processaPacoteRecebido(w);
     // Stamped after the decoding: only accepted responses keep the link alive.

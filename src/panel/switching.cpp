@@ -68,6 +68,5 @@ void MainWindow::callEnvioFila()
     // The word leaves the queue whether or not it can be sent: a closed port drops it.
     const CommandWord word = switchQueue.takeFirst();
     const int length = assembleCommand(word, txBuffer);
-    if (length > 0 && serialPort && serialPort->isOpen())
-        serialPort->write(reinterpret_cast<const char *>(txBuffer), length);
+    writeFrame(txBuffer, length);
 }
