@@ -3,6 +3,7 @@
 // pseudo-terminal, and prints the CPU it takes and the poll period the controller sees.
 //
 //   bench_link [seconds per run, default 60] [--sim PATH]
+//   (ORVIK_BENCH_KEEP=1 keeps the simulator's logs)
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -185,6 +186,11 @@ int main(int argc, char *argv[])
         setAlwaysRestyle(false);
 
         QTemporaryDir dir;
+        // ORVIK_BENCH_KEEP=1 leaves the simulator's logs behind for a closer look.
+        if (qEnvironmentVariableIntValue("ORVIK_BENCH_KEEP") == 1) {
+            dir.setAutoRemove(false);
+            std::printf("  simulator logs kept in %s\n", qPrintable(dir.path()));
+        }
         const QString link = dir.filePath("ttyORVIK");
         const QString logPath = dir.filePath("sim.jsonl");
         QProcess sim;
@@ -244,6 +250,8 @@ int main(int argc, char *argv[])
     printRow("  max (ms)", fixed(period[0].max), fixed(period[1].max));
     printRow("  within 150-175 ms (%)", fixed(period[0].withinPercent),
              fixed(period[1].withinPercent));
+    printRow("  below 150 ms (%)", fixed(period[0].belowPercent),
+             fixed(period[1].belowPercent));
     printRow("responses decoded", QString::number(latency[0].count),
              QString::number(latency[1].count));
     printRow("  answer written -> decoded p50 (ms)", fixed(latency[0].p50),

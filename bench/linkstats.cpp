@@ -41,6 +41,9 @@ Spread spreadOf(QVector<double> values, double low, double high)
     const auto inside = std::count_if(values.cbegin(), values.cend(),
                                       [=](double v) { return v >= low && v <= high; });
     s.withinPercent = 100.0 * double(inside) / double(values.size());
+    const auto below = std::count_if(values.cbegin(), values.cend(),
+                                     [=](double v) { return v < low; });
+    s.belowPercent = 100.0 * double(below) / double(values.size());
     return s;
 }
 

@@ -22,6 +22,7 @@ struct Spread
     double p99 = 0;
     double max = 0;
     double withinPercent = 0; // share inside [low, high]
+    double belowPercent = 0;  // share below low
 };
 
 // Nearest-rank percentiles of the values, and the share inside [low, high].
