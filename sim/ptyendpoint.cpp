@@ -103,8 +103,9 @@ bool PtyEndpoint::pointLink(const QString &linkPath, QString *error)
     return true;
 }
 
-void PtyEndpoint::removeLink(const QString &linkPath)
+void PtyEndpoint::removeLink(const QString &linkPath, const QString &target)
 {
-    if (QFileInfo(linkPath).isSymLink())
+    const QFileInfo link(linkPath);
+    if (link.isSymLink() && link.symLinkTarget() == target)
         ::unlink(QFile::encodeName(linkPath).constData());
 }

@@ -24,8 +24,9 @@ public:
     // Points linkPath at the current slave, replacing an older link atomically.
     // Refuses to replace anything that is not a symbolic link.
     bool pointLink(const QString &linkPath, QString *error);
-    // Removes linkPath if it is a symbolic link (ours, from this or an earlier run).
-    static void removeLink(const QString &linkPath);
+    // Removes linkPath if it is a symbolic link to target: a second simulator that
+    // took the path over keeps its link when the first one ends.
+    static void removeLink(const QString &linkPath, const QString &target);
 
 private:
     int master = -1;

@@ -106,9 +106,10 @@ void Simulator::closeLine(bool keepLink)
     pendingTimer->stop();
     if (!pty.isOpen())
         return;
+    const QString slave = pty.slavePath();
     pty.close();
     if (!keepLink)
-        PtyEndpoint::removeLink(options.linkPath);
+        PtyEndpoint::removeLink(options.linkPath, slave);
 }
 
 void Simulator::readMaster()
