@@ -25,6 +25,32 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "Take a screenshot with: DISPLAY=$DISPLAY import -window root panel.png"
 fi
 
+# The demo keeps its own settings files (settingsdemo.ini), seeded with a station's
+# captions and labels the first time, so a real installation's settings stay apart.
+demo_settings=build/src/settingsdemo.ini
+if [ ! -e "$demo_settings" ]; then
+  cat > "$demo_settings" <<'INI'
+[General]
+K1=1
+K2=2
+K3=3
+K4=4
+K5=5
+K6=6
+K7=7
+K8=8
+ID=Contest Station
+ANT1=160m
+ANT2=80m
+ANT3=40m
+ANT4=20m
+ANT5=15m
+ANT6=10m
+ANT7=6m
+ANT8=Dummy
+INI
+fi
+
 sleep 0.5
 cat <<MSG
 
@@ -35,4 +61,4 @@ cat <<MSG
   into this terminal; close the panel window to end the demo.
 
 MSG
-build/src/orvik-panel "$@"
+build/src/orvik-panel "${@:-demo}"

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 
 #include "app/mainwindow.h"
@@ -15,6 +16,11 @@ int main(int argc, char *argv[])
     {
         QApplication application(argc, argv);
         application.setWindowIcon(QIcon(QStringLiteral(":/images/orvik-panel.png")));
+        // The panel's fixed geometry was drawn for an 8-point interface font; the larger
+        // default of many Linux desktops would clip its smaller labels.
+        QFont interfaceFont = application.font();
+        interfaceFont.setPointSize(8);
+        application.setFont(interfaceFont);
         MainWindow window;
         window.show();
         qRegisterMetaType<MainWindow *>("MainWindow*");
