@@ -7,19 +7,41 @@
 //   drills latency [seconds, 30]      key-to-wire and answer-to-decoded latency,
 //                                     direct pseudo-terminal and ser2net + socat
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QStatusBar>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
 
 #include "journeyfixture.h"
-#include "linkstats.h"
+#include "config/settingspath.h"
 #include "panel/styles.h"
 
 namespace {
+
+struct Spread
+{
+    int count = 0;
+    double p50 = 0;
+    double p99 = 0;
+};
+
+// Nearest-rank percentiles.
+Spread spreadOf(QVector<double> values)
+{
+    Spread s;
+    s.count = values.size();
+    if (values.isEmpty())
+        return s;
+    std::sort(values.begin(), values.end());
+    auto rank = [&](double p) { return values.at(qMax(0, int(std::ceil(p * s.count)) - 1)); };
+    s.p50 = rank(0.50);
+    s.p99 = rank(0.99);
+    return s;
+}
 
 double cpuSeconds()
 {
@@ -152,13 +174,14 @@ void latencyRun(const char *name, Station &station, const QString &path, int sec
         std::printf("  %s: the panel did not connect\n", name);
         return;
     }
+    // The link stamps each accepted response right after decoding it.
     QVector<double> decoded;
     qint64 seen = lastPacketTime;
-    QObject::connect(QAbstractEventDispatcher::instance(),
-                     &QAbstractEventDispatcher::aboutToBlock, station.window.get(), [&] {
-                         if (lastPacketTime != seen)
-                             decoded.append(double(seen = lastPacketTime));
-                     });
+    auto watch = [&] {
+        if (lastPacketTime != seen)
+            decoded.append(double(seen = lastPacketTime));
+        return false;
+    };
     const int mark = station.log().size();
     QVector<double> pressed;
     const double from = double(monotonicMs());
@@ -167,7 +190,7 @@ void latencyRun(const char *name, Station &station, const QString &path, int sec
         QTest::mouseClick(station.window->findChild<QPushButton *>(
                               i % 2 ? "botaoTecla1" : "botaoTecla2"),
                           Qt::LeftButton);
-        waitFor([] { return false; }, 1000);
+        waitFor(watch, 1000);
     }
     const double to = double(monotonicMs());
     QVector<double> keyToWire;
@@ -176,9 +199,19 @@ void latencyRun(const char *name, Station &station, const QString &path, int sec
         if (lines.at(i).dir == "rx" && lines.at(i).kind == "select")
             keyToWire.append(lines.at(i).ms - pressed.at(keyToWire.size()));
     }
-    const Spread key = spreadOf(keyToWire, 0, 130);
-    const Spread answer = spreadOf(answerToDecoded(readSimulatorLog(station.logPath), decoded,
-                                                   from, to), 0, 25);
+    // Each decode against the last status answer the simulator wrote before it.
+    QVector<double> answerToDecoded;
+    for (double d : decoded) {
+        double written = -1;
+        for (const SimLine &l : lines) {
+            if (l.dir == "tx" && l.kind == "poll" && l.ms <= d && l.ms >= from)
+                written = l.ms;
+        }
+        if (written >= 0 && d <= to)
+            answerToDecoded.append(d - written);
+    }
+    const Spread key = spreadOf(keyToWire);
+    const Spread answer = spreadOf(answerToDecoded);
     std::printf("  %-26s key->wire p50 %6.1f p99 %6.1f ms (n=%d)   answer->decoded p50 %6.1f "
                 "p99 %6.1f ms (n=%d)\n",
                 name, key.p50, key.p99, key.count, answer.p50, answer.p99, answer.count);
