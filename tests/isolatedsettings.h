@@ -10,11 +10,9 @@
 
 #include "config/settingspath.h"
 
-// The panel settings file lives next to the executable, which for a test is the test
-// binary's folder, shared by every test. Each test that writes settings starts its
-// application with one extra argument, so the file rule itself gives it a file of its
-// own (settings<tag>.ini) and parallel test runs never share one. QtTest sees the
-// original arguments. The port file goes to QtTest's own data folder.
+// The panel file lives next to the executable, shared by every test binary. One extra
+// application argument makes the path rule give each test its own settings<tag>.ini;
+// QtTest sees the original arguments. The port file goes to QtTest's data folder.
 #define ORVIK_ISOLATED_SETTINGS_MAIN(TestClass, tag)                                            \
     int main(int argc, char **argv)                                                           \
     {                                                                                          \
@@ -30,16 +28,14 @@
         return QTest::qExec(&test, argc, argv);                                                \
     }
 
-// Removes both settings files this process uses (and a directory put in the panel
-// file's place by a failure test).
+// Removes both settings files (and a directory a failure test put in the panel file's
+// place). Looking once at the missing files drops QSettings' cached copy, so a file
+// written by hand in the same millisecond is read afresh.
 inline void removeSettingsFiles()
 {
     QFile::remove(panelSettingsPath());
     QDir().rmdir(panelSettingsPath());
     QFile::remove(portSettingsPath());
-    // QSettings keeps a parsed copy of each file per process and re-reads it only when
-    // the size or time stamp changed; looking once at the missing files drops that copy,
-    // so a file written by hand in the same millisecond is read afresh.
     QSettings panel(panelSettingsPath(), QSettings::IniFormat);
     QSettings port(portSettingsPath(), QSettings::IniFormat);
 }

@@ -1,216 +1,192 @@
 #include <QAction>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
 #include "config/settingsvalues.h"
 #include "isolatedsettings.h"
+#include "panel/modestate.h"
 #include "panel/panelstate.h"
 #include "panel/styles.h"
 
-// The mode keys on the real window: gates, the words they queue, the messages and the
-// looks they leave, and the two options that persist.
+Q_DECLARE_METATYPE(PanelState)
+
+namespace {
+// The fields the modes touch, so a failing row shows what differs.
+QVector<int> fields(const PanelState &s)
+{
+    return {s.splitAwaitingTx, s.superSplitSelecting, s.splitActive, s.superSplitEditMask,
+            s.superSplitMask,  s.currentTxPos,        s.activeRotor};
+}
+
+PanelState st(quint8 awaitTx, quint8 selecting, quint8 split, quint8 edit = 0, quint8 group = 0)
+{
+    PanelState s;
+    s.splitAwaitingTx = awaitTx;
+    s.superSplitSelecting = selecting;
+    s.splitActive = split;
+    s.superSplitEditMask = edit;
+    s.superSplitMask = group;
+    return s;
+}
+
+const char *const chooseTx = "Choose the TX position:";
+const char *const splitOff = "Split disabled";
+const char *const chooseGroup = "Choose antennas for Super Split:";
+const char *const groupSent = "Super Split configured succesfully!";
+const int same = int(SuperSplitKeyLook::Unchanged);
+} // namespace
+
+// The split and super-split state machine as a table, then the mode keys on the real
+// window: gates, the words queued, the last message, the two options that persist.
 class ModesTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void gateOffDoesNothing_data();
-    void gateOffDoesNothing();
-    void splitSetUpAndOff();
-    void superSplitGroupEdited();
-    void splitAbandonsSelectionAndBack();
-    void rotorOnThenOff();
-    void release_data();
-    void release();
-    void releaseAllAction();
-    void enableAction();
-
-private:
-    QPushButton *key(const char *name) { return window->findChild<QPushButton *>(name); }
-    QAction *action(const char *name) { return window->findChild<QAction *>(name); }
+    MainWindow *window = nullptr;
+    QPushButton *key(const QString &name) { return window->findChild<QPushButton *>(name); }
+    QAction *action(const QString &name) { return window->findChild<QAction *>(name); }
     QString message() { return window->statusBar()->currentMessage(); }
-    QList<CommandWord> queued() { return window->switchQueue.toList(); }
-    bool storedFlag(const char *name)
+
+private slots:
+    void init()
     {
-        QSettings stored(panelSettingsPath(), QSettings::IniFormat);
-        return iniFlag(stored.value(name, QString()));
+        removeSettingsFiles();
+        panelState = PanelState{};
+        window = new MainWindow;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+    void cleanup()
+    {
+        delete window;
+        removeSettingsFiles();
     }
 
-    MainWindow *window = nullptr;
+    void transitions_data()
+    {
+        QTest::addColumn<PanelState>("start");
+        QTest::addColumn<bool>("super"); // the key: Super Split, else Split
+        QTest::addColumn<int>("word");   // -1: none
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<PanelState>("after");
+        QTest::addColumn<int>("look"); // the keys are repainted unless it is unchanged
+        const int alert = int(SuperSplitKeyLook::Alert), idle = int(SuperSplitKeyLook::Idle);
+        auto row = [](const char *name, PanelState start, bool super, int word,
+                      const char *message, PanelState after, int look) {
+            QTest::newRow(name) << start << super << word << message << after << look;
+        };
+        row("split: choose TX", st(0, 0, 0), false, -1, chooseTx, st(1, 0, 0), same);
+        row("split again while choosing", st(1, 0, 0), false, -1, chooseTx, st(1, 0, 0), same);
+        row("split off", st(0, 0, 1), false, 0x0050, splitOff, st(0, 0, 0), same);
+        row("split off while choosing", st(1, 0, 1), false, 0x0050, splitOff, st(1, 0, 0),
+            same);
+        row("split abandons a selection", st(0, 1, 0, 0x06), false, -1, chooseTx,
+            st(1, 0, 0, 0x06), same);
+        row("split off abandons a selection", st(0, 1, 1, 0x06), false, 0x0050, splitOff,
+            st(0, 0, 0, 0x06), same);
+        row("super opens on the group", st(0, 0, 0, 0x80, 0x05), true, -1, chooseGroup,
+            st(0, 1, 0, 0x05, 0x05), alert);
+        row("super opens, split stays", st(0, 0, 1, 0, 0x05), true, -1, chooseGroup,
+            st(0, 1, 1, 0x05, 0x05), alert);
+        row("super abandons a TX choice", st(1, 0, 0, 0, 0x03), true, -1, chooseGroup,
+            st(0, 1, 0, 0x03, 0x03), alert);
+        row("super sends the edited group", st(0, 1, 0, 0x06, 0x05), true, 0x0651, groupSent,
+            st(0, 0, 0, 0x06, 0x05), idle);
+        row("super sends an empty group", st(0, 1, 1, 0x00, 0x05), true, 0x0051, groupSent,
+            st(0, 0, 1, 0x00, 0x05), idle);
+    }
+    void transitions()
+    {
+        QFETCH(PanelState, start);
+        QFETCH(bool, super);
+        QFETCH(int, word);
+        QFETCH(QString, message);
+        QFETCH(PanelState, after);
+        QFETCH(int, look);
+        const ModeOutcome outcome = super ? superSplitToggle(start) : splitToggle(start);
+        QCOMPARE(outcome.word ? int(*outcome.word) : -1, word);
+        QCOMPARE(QString(outcome.message), message);
+        QCOMPARE(fields(start), fields(after));
+        QCOMPARE(int(outcome.superSplitKey), look);
+        QCOMPARE(outcome.repaintKeys, look != same);
+    }
+
+    // Steps: "gate <action>" checks a menu gate, "click <key>", "call <slot>", and
+    // "group|tx|rotor|split <n>" set what the controller last reported.
+    void onTheWindow_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("every gate off")
+            << "split 1|group 5|click botaoSplit|click botaoSuperSplit|click botaoRotor1|"
+               "click botaoRotor4|call on_rotor2_clicked"
+            << "" << "";
+        QTest::newRow("unwired split slot needs no gate") << "call on_split_clicked" << ""
+                                                          << chooseTx;
+        QTest::newRow("split set up on key 3, then off")
+            << "gate actionSplit|click botaoSplit|click botaoTecla3|click botaoSplit"
+            << "1350 0050" << splitOff;
+        QTest::newRow("super split group edited")
+            << "gate actionSuper_Split|group 5|tx 6|click botaoSuperSplit|click botaoTecla2|"
+               "click botaoTecla1|click botaoSuperSplit"
+            << "0651" << groupSent;
+        QTest::newRow("rotors on, off once reported")
+            << "gate actionRotors|tx 4|click botaoRotor2|rotor 2|click botaoRotor2|"
+               "call on_rotor3_clicked|tx 7|rotor 4|click botaoRotor4"
+            << "5256 5056 5356 8056" << "";
+        QTest::newRow("Release") << "click botaoRelease" << "0058" << "";
+        QTest::newRow("Release ALL") << "gate actionRelease_ALL|click botaoRelease" << "0158"
+                                     << "";
+    }
+    void onTheWindow()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, words);
+        QFETCH(QString, shown);
+        for (const QString &step : steps.split('|')) {
+            const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
+            const quint8 n = quint8(arg.toUInt());
+            if (verb == "gate")
+                action(arg)->setChecked(true);
+            else if (verb == "click")
+                key(arg)->click();
+            else if (verb == "call")
+                QVERIFY(QMetaObject::invokeMethod(window, arg.toLatin1().constData()));
+            else
+                (verb == "group" ? panelState.superSplitMask
+                 : verb == "tx"  ? panelState.currentTxPos
+                 : verb == "rotor" ? panelState.activeRotor
+                                   : panelState.splitActive) = n;
+        }
+        QStringList queued;
+        for (CommandWord word : window->switchQueue.toList())
+            queued << QString("%1").arg(word, 4, 16, QChar('0'));
+        QCOMPARE(queued.join(' '), words);
+        QCOMPARE(message(), shown);
+    }
+
+    // Release ALL and Enable: the look, the receiver group and window size, the stored
+    // flag, and nothing queued.
+    void persistentOptions()
+    {
+        QWidget *group = window->findChild<QWidget *>("groupFendril");
+        for (bool on : {true, false}) {
+            action("actionRelease_ALL")->trigger();
+            action("actionEnable")->trigger();
+            QCOMPARE(key("botaoRelease")->text(), QString(on ? "RELEASE ALL" : "Release"));
+            QCOMPARE(key("botaoRelease")->styleSheet(), QString(on ? styleReleaseAll : styleIdle));
+            QCOMPARE(group->isVisible(), on);
+            QCOMPARE(window->size(), on ? QSize(666, 273) : QSize(666, 208));
+            QSettings stored(panelSettingsPath(), QSettings::IniFormat);
+            QCOMPARE(iniFlag(stored.value("RL", QString())), on);
+            QCOMPARE(iniFlag(stored.value("REC", QString())), on);
+            QCOMPARE(message(), QString()); // saved: nothing to report
+        }
+        QVERIFY(window->switchQueue.isEmpty());
+    }
 };
-
-void ModesTest::init()
-{
-    removeSettingsFiles();
-    panelState = PanelState{};
-    window = new MainWindow;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-}
-
-void ModesTest::cleanup()
-{
-    delete window;
-    window = nullptr;
-    removeSettingsFiles();
-}
-
-void ModesTest::gateOffDoesNothing_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::newRow("Split key") << "botaoSplit";
-    QTest::newRow("Super Split key") << "botaoSuperSplit";
-    QTest::newRow("rotor 1") << "botaoRotor1";
-    QTest::newRow("rotor 4") << "botaoRotor4";
-    QTest::newRow("unwired rotor slot") << "on_rotor2_clicked";
-}
-
-void ModesTest::gateOffDoesNothing()
-{
-    QFETCH(QString, target);
-    panelState.superSplitMask = 0x05;
-    panelState.splitActive = 1;
-    const QString superLook = key("botaoSuperSplit")->styleSheet();
-    const QByteArray before(reinterpret_cast<const char *>(&panelState), sizeof panelState);
-
-    if (target.startsWith("on_"))
-        QVERIFY(QMetaObject::invokeMethod(window, target.toLatin1().constData()));
-    else
-        key(target.toLatin1().constData())->click();
-
-    QVERIFY(queued().isEmpty());
-    QCOMPARE(message(), QString());
-    QCOMPARE(key("botaoSuperSplit")->styleSheet(), superLook);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&panelState), sizeof panelState), before);
-}
-
-void ModesTest::splitSetUpAndOff()
-{
-    action("actionSplit")->setChecked(true);
-    key("botaoSplit")->click();
-    QCOMPARE(message(), QString("Choose the TX position:"));
-    QVERIFY(queued().isEmpty());
-
-    key("botaoTecla3")->click();
-    QCOMPARE(message(), QString("Split configured succesfuly!"));
-    QCOMPARE(queued(), QList<CommandWord>{0x1350});
-    QCOMPARE(int(panelState.splitActive), 1);
-    QCOMPARE(int(panelState.splitTxPos), 2);
-
-    key("botaoSplit")->click();
-    QCOMPARE(message(), QString("Split disabled"));
-    QCOMPARE(queued(), (QList<CommandWord>{0x1350, 0x0050}));
-    QCOMPARE(int(panelState.splitActive), 0);
-    QCOMPARE(int(panelState.splitAwaitingTx), 0);
-}
-
-void ModesTest::superSplitGroupEdited()
-{
-    action("actionSuper_Split")->setChecked(true);
-    panelState.superSplitMask = 0x05;
-    panelState.currentTxPos = 6; // outside the group, so no pair is drawn over it
-    key("botaoSuperSplit")->click();
-    QCOMPARE(message(), QString("Choose antennas for Super Split:"));
-    QCOMPARE(key("botaoSuperSplit")->styleSheet(), QString(styleAlert));
-    // The edited group is drawn in teal at once.
-    QCOMPARE(key("botaoTecla1")->styleSheet(), QString(styleGroup));
-    QCOMPARE(key("botaoTecla3")->styleSheet(), QString(styleGroup));
-
-    key("botaoTecla2")->click();
-    key("botaoTecla1")->click();
-    QVERIFY(queued().isEmpty());
-
-    key("botaoSuperSplit")->click();
-    QCOMPARE(queued(), QList<CommandWord>{0x0651});
-    QCOMPARE(message(), QString("Super Split configured succesfully!"));
-    QCOMPARE(key("botaoSuperSplit")->styleSheet(), QString(styleIdle));
-    QCOMPARE(int(panelState.superSplitSelecting), 0);
-    QCOMPARE(int(panelState.superSplitMask), 0x05); // until the controller reports it
-}
-
-void ModesTest::splitAbandonsSelectionAndBack()
-{
-    action("actionSplit")->setChecked(true);
-    action("actionSuper_Split")->setChecked(true);
-    panelState.superSplitMask = 0x01;
-    key("botaoSuperSplit")->click();
-    key("botaoTecla4")->click(); // edit: 0x09
-
-    key("botaoSplit")->click();
-    QCOMPARE(message(), QString("Choose the TX position:"));
-    QCOMPARE(int(panelState.superSplitSelecting), 0);
-    QCOMPARE(int(panelState.splitAwaitingTx), 1);
-    QVERIFY(queued().isEmpty());
-
-    // Back to super split: the split choice is abandoned, the group copied afresh.
-    key("botaoSuperSplit")->click();
-    QCOMPARE(int(panelState.splitAwaitingTx), 0);
-    QCOMPARE(int(panelState.superSplitEditMask), 0x01);
-    key("botaoSuperSplit")->click();
-    QCOMPARE(queued(), QList<CommandWord>{0x0151});
-}
-
-void ModesTest::rotorOnThenOff()
-{
-    action("actionRotors")->setChecked(true);
-    panelState.currentTxPos = 4;
-    key("botaoRotor2")->click();
-    panelState.activeRotor = 2; // the controller reports it
-    key("botaoRotor2")->click();
-    QVERIFY(QMetaObject::invokeMethod(window, "on_rotor3_clicked"));
-    QCOMPARE(queued(), (QList<CommandWord>{0x5256, 0x5056, 0x5356}));
-}
-
-void ModesTest::release_data()
-{
-    QTest::addColumn<bool>("releaseAll");
-    QTest::addColumn<int>("word");
-    QTest::newRow("Release ALL") << true << 0x0158;
-    QTest::newRow("Release") << false << 0x0058;
-}
-
-void ModesTest::release()
-{
-    QFETCH(bool, releaseAll);
-    QFETCH(int, word);
-    action("actionRelease_ALL")->setChecked(releaseAll);
-    key("botaoRelease")->click();
-    QCOMPARE(queued(), QList<CommandWord>{CommandWord(word)});
-}
-
-void ModesTest::releaseAllAction()
-{
-    action("actionRelease_ALL")->trigger();
-    QCOMPARE(key("botaoRelease")->text(), QString("RELEASE ALL"));
-    QCOMPARE(key("botaoRelease")->styleSheet(), QString(styleReleaseAll));
-    QVERIFY(storedFlag("RL"));
-
-    action("actionRelease_ALL")->trigger();
-    QCOMPARE(key("botaoRelease")->text(), QString("Release"));
-    QCOMPARE(key("botaoRelease")->styleSheet(), QString(styleIdle));
-    QVERIFY(!storedFlag("RL"));
-    QVERIFY(queued().isEmpty());
-    QCOMPARE(message(), QString());
-}
-
-void ModesTest::enableAction()
-{
-    auto *group = window->findChild<QGroupBox *>("groupFendril");
-    action("actionEnable")->trigger();
-    QVERIFY(group->isVisible());
-    QCOMPARE(window->size(), QSize(666, 273));
-    QVERIFY(storedFlag("REC"));
-
-    action("actionEnable")->trigger();
-    QVERIFY(!group->isVisible());
-    QCOMPARE(window->size(), QSize(666, 208));
-    QVERIFY(!storedFlag("REC"));
-}
 
 ORVIK_ISOLATED_SETTINGS_MAIN(ModesTest, "tst_modes")
 #include "tst_modes.moc"

@@ -1,297 +1,289 @@
 #include <QAction>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMainWindow>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
+#include "config/labels.h"
 #include "config/settingsvalues.h"
-#include "config/settingswrite.h"
 #include "isolatedsettings.h"
 #include "panel/styles.h"
 
+// The settings files: where they are, how hand-edited values read, what start-up shows,
+// the labels dialog that writes them, and a file that cannot be written.
 class SettingsTest : public QObject
 {
     Q_OBJECT
 
+    MainWindow *window = nullptr;
+    void start()
+    {
+        delete window;
+        window = new MainWindow;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+    QString shown(const QString &name)
+    {
+        return window->findChild<QWidget *>(name)->property("text").toString();
+    }
+    static QString stored(const QString &key)
+    {
+        QSettings file(panelSettingsPath(), QSettings::IniFormat);
+        return iniText(file.value(key, QString()));
+    }
+    static QByteArray fileBytes()
+    {
+        QFile file(panelSettingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    labels *openLabels() { return new labels(window, window); }
+    static void type(labels *dialog, const QString &field, const QString &text)
+    {
+        dialog->findChild<QLineEdit *>(field)->setText(text);
+    }
+    static void press(labels *dialog, QDialogButtonBox::StandardButton button)
+    {
+        dialog->findChild<QDialogButtonBox *>()->button(button)->click();
+    }
+
 private slots:
     void init() { removeSettingsFiles(); }
-    void cleanup() { removeSettingsFiles(); }
+    void cleanup()
+    {
+        delete window;
+        window = nullptr;
+        removeSettingsFiles();
+    }
 
-    void pathRule_data();
-    void pathRule();
-    void handEditedValues_data();
-    void handEditedValues();
-    void textRoundTrip_data();
-    void textRoundTrip();
-    void selectionIndex_data();
-    void selectionIndex();
-    void panelAndPortFilesAreSeparate();
-    void unwritableFileIsReported();
+    void pathRule_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("no argument") << QStringList{"panel"} << "/base/settings.ini";
+        QTest::newRow("7") << QStringList{"panel", "7"} << "/base/settings7.ini";
+        QTest::newRow("7 8") << QStringList{"panel", "7", "8"} << "/base/settings7.ini";
+        QTest::newRow("one empty argument") << QStringList{"panel", ""} << "/base/settings.ini";
+        QTest::newRow("verbatim") << QStringList{"panel", "a b"} << "/base/settingsa b.ini";
+    }
+    void pathRule()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, path);
+        QCOMPARE(settingsFilePath(arguments, "/base"), path);
+    }
 
-    void startupFlags_data();
-    void startupFlags();
-    void storedTextsShownWhole();
-    void portKeysOnlyLogged();
-    void failedFlagWriteKeepsScreen_data();
-    void failedFlagWriteKeepsScreen();
+    // What a text editor may leave in the file, read through QSettings and the conversions.
+    void handEditedValues_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("flag empty") << QByteArray("v=") << "flag" << QVariant(false);
+        QTest::newRow("flag FALSE") << QByteArray("v=FALSE") << "flag" << QVariant(false);
+        QTest::newRow("flag 0") << QByteArray("v=0") << "flag" << QVariant(false);
+        QTest::newRow("flag 1") << QByteArray("v=1") << "flag" << QVariant(true);
+        QTest::newRow("flag no") << QByteArray("v=no") << "flag" << QVariant(true);
+        QTest::newRow("number -2") << QByteArray("v=-2") << "number" << QVariant(-2);
+        QTest::newRow("number word") << QByteArray("v=abc") << "number" << QVariant(0);
+        QTest::newRow("number 3x") << QByteArray("v=3x") << "number" << QVariant(0);
+        QTest::newRow("number 2.5") << QByteArray("v=2.5") << "number" << QVariant(0);
+        QTest::newRow("text bare comma") << QByteArray("v=A, B") << "text" << QVariant("A, B");
+        QTest::newRow("text number") << QByteArray("v=42") << "text" << QVariant("42");
+        QTest::newRow("index -1") << QByteArray("v=-1") << "index" << QVariant(-1);
+        QTest::newRow("index 200 narrowed") << QByteArray("v=200") << "index" << QVariant(-56);
+        QTest::newRow("index 257 narrowed") << QByteArray("v=257") << "index" << QVariant(1);
+        QTest::newRow("index COM3") << QByteArray("v=COM3") << "index" << QVariant(0);
+    }
+    void handEditedValues()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, kind);
+        QFETCH(QVariant, expected);
+        writePanelFile("[General]\n" + line + "\n");
+        const QVariant value = QSettings(panelSettingsPath(), QSettings::IniFormat).value("v", "");
+        const QVariant read = kind == "flag"     ? QVariant(iniFlag(value))
+                              : kind == "number" ? QVariant(iniNumber(value))
+                              : kind == "index"  ? QVariant(int(iniSelectionIndex(value)))
+                                                 : QVariant(iniText(value));
+        QCOMPARE(read, expected);
+    }
+
+    // Deleting one file leaves the other's values.
+    void panelAndPortFilesAreSeparate()
+    {
+        QVERIFY(QFileInfo(panelSettingsPath()).path() != QFileInfo(portSettingsPath()).path());
+        for (bool removePanel : {true, false}) {
+            QSettings(panelSettingsPath(), QSettings::IniFormat).setValue("K1", "TX1");
+            QSettings(portSettingsPath(), QSettings::IniFormat).setValue("comindex", 2);
+            QVERIFY(QFile::remove(removePanel ? panelSettingsPath() : portSettingsPath()));
+            QSettings port(portSettingsPath(), QSettings::IniFormat);
+            QCOMPARE(iniNumber(port.value("comindex", QString())), removePanel ? 2 : 0);
+            QCOMPARE(stored("K1"), QString(removePanel ? "" : "TX1"));
+        }
+    }
+
+    // A stored flag is applied without its action: no resize, nothing queued.
+    void startupFlags_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("releaseAll");
+        QTest::addColumn<bool>("receivers");
+        QTest::newRow("no file") << QByteArray() << false << false;
+        QTest::newRow("both true") << QByteArray("RL=true\nREC=true\n") << true << true;
+        QTest::newRow("both false") << QByteArray("RL=false\nREC=false\n") << false << false;
+        QTest::newRow("REC only, by hand") << QByteArray("REC=1\n") << false << true;
+    }
+    void startupFlags()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, releaseAll);
+        QFETCH(bool, receivers);
+        if (!contents.isEmpty())
+            writePanelFile("[General]\n" + contents);
+        start();
+        QCOMPARE(window->findChild<QAction *>("actionRelease_ALL")->isChecked(), releaseAll);
+        QCOMPARE(window->findChild<QAction *>("actionEnable")->isChecked(), receivers);
+        QCOMPARE(shown("botaoRelease"), QString(releaseAll ? "RELEASE ALL" : "Release"));
+        QCOMPARE(window->findChild<QWidget *>("botaoRelease")->styleSheet(),
+                 QString(releaseAll ? styleReleaseAll : styleIdle));
+        QCOMPARE(window->findChild<QWidget *>("groupFendril")->isVisible(), receivers);
+        QCOMPARE(window->size(), QSize(698, 281));
+        QVERIFY(window->switchQueue.isEmpty());
+    }
+
+    // A hand-edited caption shows whole; the dialog holds four characters and OK stores
+    // them; a cleared field empties the window; OK leaves the flags alone.
+    void labelsOk()
+    {
+        writePanelFile("[General]\nK1=ABCDEF\nK2=TX2\nANT2=Dipole\nANT5=Yagi\nRL=true\n");
+        start();
+        QCOMPARE(shown("botaoTecla1"), QString("ABCDEF"));
+        QCOMPARE(shown("labelAnt1"), QString()); // the form's placeholder is gone
+        labels *dialog = openLabels();
+        QCOMPARE(dialog->findChild<QLineEdit *>("lineEdit1")->text(), QString("ABCD"));
+        type(dialog, "lineEdit2", "");
+        type(dialog, "lineEditAnt2", "");
+        press(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(stored("K1"), QString("ABCD"));
+        QCOMPARE(shown("botaoTecla1"), QString("ABCD"));
+        QCOMPARE(shown("botaoTecla2"), QString());
+        QCOMPARE(shown("labelAnt2"), QString());
+        QCOMPARE(shown("labelAnt5"), QString("Yagi"));
+        QCOMPARE(QSettings(panelSettingsPath(), QSettings::IniFormat).allKeys().size(), 18);
+        QCOMPARE(stored("RL"), QString("true"));
+        QCOMPARE(shown("botaoRelease"), QString("RELEASE ALL"));
+        QCOMPARE(window->size(), QSize(698, 281));
+        QVERIFY(window->switchQueue.isEmpty());
+    }
+
+    void labelsRoundTrip_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("spaces") << "A B " << "  two  spaces  ";
+        QTest::newRow("commas") << "1,2" << "40m, 20m,15m";
+        QTest::newRow("equals") << "a=b" << "x = y=";
+        QTest::newRow("quotes") << "\"q\"" << "the \"long\" 'one'";
+        QTest::newRow("non-ASCII") << QString::fromUtf8("ÇãÖß") << QString::fromUtf8("São Ж");
+        QTest::newRow("comment marks") << ";#" << "; not # a comment";
+        QTest::newRow("backslash, brackets") << "\\[" << "C:\\x [General]";
+    }
+    void labelsRoundTrip()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, label);
+        start();
+        labels *dialog = openLabels();
+        type(dialog, "lineEdit7", caption);
+        type(dialog, "lineEditAnt7", label);
+        type(dialog, "lineEditID", label);
+        press(dialog, QDialogButtonBox::Ok);
+        // QSettings answers from its in-process copy: make the next start parse the file.
+        const QByteArray written = fileBytes();
+        removeSettingsFiles();
+        writePanelFile(written);
+        start();
+        QCOMPARE(shown("botaoTecla7"), caption);
+        QCOMPARE(shown("labelAnt7"), label);
+        QCOMPARE(shown("labelID"), label);
+    }
+
+    // The menu opens a fresh modeless dialog each time; two accepted out of order: every
+    // key takes the last OK's text, and a closed dialog goes.
+    void lastOkWins()
+    {
+        start();
+        window->findChild<QAction *>("actionLabels")->trigger();
+        window->findChild<QAction *>("actionLabels")->trigger();
+        const QList<labels *> dialogs = window->findChildren<labels *>();
+        QCOMPARE(dialogs.size(), 2);
+        QVERIFY(dialogs[0]->isVisible() && dialogs[1]->isVisible() && !dialogs[0]->isModal());
+        QPointer<labels> first = dialogs[0], second = dialogs[1];
+        for (int n = 1; n <= 8; ++n) {
+            type(first, QString("lineEdit%1").arg(n), QString("F%1").arg(n));
+            type(second, QString("lineEditAnt%1").arg(n), "second");
+        }
+        type(second, "lineEditID", "second");
+        press(second, QDialogButtonBox::Ok);
+        press(first, QDialogButtonBox::Ok);
+        for (int n = 1; n <= 8; ++n) {
+            QCOMPARE(stored(QString("K%1").arg(n)), QString("F%1").arg(n));
+            QCOMPARE(stored(QString("ANT%1").arg(n)), QString());
+            QCOMPARE(shown(QString("labelAnt%1").arg(n)), QString());
+        }
+        QCOMPARE(stored("ID"), QString());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull());
+    }
+
+    // Cancel, Escape or the close button: nothing written, nothing changed on screen.
+    void closingLabelsWithoutOk()
+    {
+        writePanelFile("[General]\nK1=OLD\n");
+        start();
+        const QByteArray before = fileBytes();
+        for (int how = 0; how < 3; ++how) {
+            labels *dialog = openLabels();
+            dialog->show();
+            type(dialog, "lineEdit1", "NEW");
+            if (how == 0)
+                press(dialog, QDialogButtonBox::Cancel);
+            else if (how == 1)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                dialog->close();
+            QVERIFY2(dialog->isHidden(), qPrintable(QString::number(how)));
+            QCOMPARE(shown("botaoTecla1"), QString("OLD"));
+            QCOMPARE(fileBytes(), before);
+        }
+    }
+
+    // Tests run as root, where permissions stop no write: a directory in the file's place
+    // fails every writer. The operator is told; nothing crashes; the screen stays.
+    void unwritableFileIsReported()
+    {
+        start();
+        QVERIFY(QDir().mkpath(panelSettingsPath()));
+        for (const QString writer : {"labels", "actionRelease_ALL", "actionEnable"}) {
+            window->statusBar()->clearMessage();
+            if (writer == "labels") {
+                labels *dialog = openLabels();
+                type(dialog, "lineEdit1", "TX1");
+                press(dialog, QDialogButtonBox::Ok);
+            } else {
+                window->findChild<QAction *>(writer)->trigger();
+            }
+            QCOMPARE(window->statusBar()->currentMessage(),
+                     "Settings could not be saved to " + panelSettingsPath());
+        }
+        QCOMPARE(shown("botaoTecla1"), QString("TX1"));
+        QCOMPARE(shown("botaoRelease"), QString("RELEASE ALL"));
+        QVERIFY(window->findChild<QWidget *>("groupFendril")->isVisible());
+    }
 };
-
-void SettingsTest::pathRule_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("no argument") << QStringList{"panel"} << "/base/settings.ini";
-    QTest::newRow("empty list") << QStringList{} << "/base/settings.ini";
-    QTest::newRow("7") << QStringList{"panel", "7"} << "/base/settings7.ini";
-    QTest::newRow("7 8") << QStringList{"panel", "7", "8"} << "/base/settings7.ini";
-    QTest::newRow("one empty argument") << QStringList{"panel", ""} << "/base/settings.ini";
-    QTest::newRow("verbatim") << QStringList{"panel", "a b"} << "/base/settingsa b.ini";
-}
-
-void SettingsTest::pathRule()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, path);
-    QCOMPARE(settingsFilePath(arguments, "/base"), path);
-}
-
-// What an operator with a text editor may leave in the file, read back through the
-// real QSettings and the conversions.
-void SettingsTest::handEditedValues_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QVariant>("expected");
-    QTest::newRow("flag absent") << QByteArray() << "flag" << QVariant(false);
-    QTest::newRow("flag empty") << QByteArray("v=") << "flag" << QVariant(false);
-    QTest::newRow("flag true") << QByteArray("v=true") << "flag" << QVariant(true);
-    QTest::newRow("flag FALSE") << QByteArray("v=FALSE") << "flag" << QVariant(false);
-    QTest::newRow("flag 0") << QByteArray("v=0") << "flag" << QVariant(false);
-    QTest::newRow("flag 1") << QByteArray("v=1") << "flag" << QVariant(true);
-    QTest::newRow("flag no") << QByteArray("v=no") << "flag" << QVariant(true);
-    QTest::newRow("flag quoted empty") << QByteArray("v=\"\"") << "flag" << QVariant(false);
-    QTest::newRow("number absent") << QByteArray() << "number" << QVariant(0);
-    QTest::newRow("number 3") << QByteArray("v=3") << "number" << QVariant(3);
-    QTest::newRow("number -2") << QByteArray("v=-2") << "number" << QVariant(-2);
-    QTest::newRow("number word") << QByteArray("v=abc") << "number" << QVariant(0);
-    QTest::newRow("number 3x") << QByteArray("v=3x") << "number" << QVariant(0);
-    QTest::newRow("number 2.5") << QByteArray("v=2.5") << "number" << QVariant(0);
-    QTest::newRow("number list") << QByteArray("v=1, 2") << "number" << QVariant(0);
-    QTest::newRow("text absent") << QByteArray() << "text" << QVariant(QString());
-    QTest::newRow("text long") << QByteArray("v=ABCDEFGH") << "text" << QVariant("ABCDEFGH");
-    QTest::newRow("text bare comma") << QByteArray("v=A, B") << "text" << QVariant("A, B");
-    QTest::newRow("text number") << QByteArray("v=42") << "text" << QVariant("42");
-}
-
-void SettingsTest::handEditedValues()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QString, kind);
-    QFETCH(QVariant, expected);
-    writePanelFile("[General]\n" + line + "\n");
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
-    const QVariant value = stored.value("v", QString());
-    if (kind == "flag")
-        QCOMPARE(iniFlag(value), expected.toBool());
-    else if (kind == "number")
-        QCOMPARE(iniNumber(value), expected.toInt());
-    else
-        QCOMPARE(iniText(value), expected.toString());
-}
-
-void SettingsTest::textRoundTrip_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("spaces") << "  Ant  one  ";
-    QTest::newRow("commas") << "40m, 20m,15m";
-    QTest::newRow("equals") << "a=b = c";
-    QTest::newRow("quotes") << "\"Yagi\" 'beam'";
-    QTest::newRow("non-ASCII") << QString::fromUtf8("Antena São João ñ ü Ж");
-    QTest::newRow("semicolon hash") << "; not # a comment";
-    QTest::newRow("backslash") << "C:\\path\\x";
-    QTest::newRow("brackets") << "[General]";
-    QTest::newRow("empty") << "";
-}
-
-void SettingsTest::textRoundTrip()
-{
-    QFETCH(QString, text);
-    {
-        QSettings stored(panelSettingsPath(), QSettings::IniFormat);
-        stored.setValue("ANT1", text);
-        QVERIFY(flushSettings(stored));
-    }
-    // QSettings would answer from its in-process copy; a copy of the file under a new
-    // name has to be parsed from disk.
-    QTemporaryDir dir;
-    const QString copy = dir.filePath("copy.ini");
-    QVERIFY(QFile::copy(panelSettingsPath(), copy));
-    QSettings reread(copy, QSettings::IniFormat);
-    QCOMPARE(iniText(reread.value("ANT1", QString())), text);
-}
-
-void SettingsTest::selectionIndex_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("fits");
-    QTest::newRow("absent") << QByteArray() << 3 << 0 << true;
-    QTest::newRow("in range") << QByteArray("comindex=2") << 3 << 2 << true;
-    QTest::newRow("port removed") << QByteArray("comindex=3") << 3 << 3 << false;
-    QTest::newRow("no ports") << QByteArray("comindex=0") << 0 << 0 << false;
-    QTest::newRow("negative") << QByteArray("comindex=-1") << 3 << -1 << false;
-    QTest::newRow("narrowed 200") << QByteArray("comindex=200") << 3 << -56 << false;
-    QTest::newRow("narrowed 257") << QByteArray("comindex=257") << 3 << 1 << true;
-    QTest::newRow("garbage") << QByteArray("comindex=COM3") << 3 << 0 << true;
-}
-
-void SettingsTest::selectionIndex()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(int, count);
-    QFETCH(int, index);
-    QFETCH(bool, fits);
-    writePanelFile("[General]\n" + line + "\n");
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
-    const qint8 narrowed = iniSelectionIndex(stored.value("comindex", QString()));
-    QCOMPARE(int(narrowed), index);
-    QCOMPARE(selectionIndexFits(narrowed, count), fits);
-}
-
-void SettingsTest::panelAndPortFilesAreSeparate()
-{
-    QVERIFY(QFileInfo(panelSettingsPath()).absolutePath()
-            != QFileInfo(portSettingsPath()).absolutePath());
-    {
-        QSettings panel(panelSettingsPath(), QSettings::IniFormat);
-        panel.setValue("K1", "TX1");
-        QSettings port(portSettingsPath(), QSettings::IniFormat);
-        port.setValue("comindex", 2);
-    }
-    QVERIFY(QFile::remove(panelSettingsPath()));
-    {
-        QSettings port(portSettingsPath(), QSettings::IniFormat);
-        QCOMPARE(iniNumber(port.value("comindex", QString())), 2);
-        QSettings panel(panelSettingsPath(), QSettings::IniFormat);
-        QCOMPARE(iniText(panel.value("K1", QString())), QString());
-        panel.setValue("K1", "TX1");
-    }
-    QVERIFY(QFile::remove(portSettingsPath()));
-    QSettings panel(panelSettingsPath(), QSettings::IniFormat);
-    QCOMPARE(iniText(panel.value("K1", QString())), QString("TX1"));
-    QSettings port(portSettingsPath(), QSettings::IniFormat);
-    QCOMPARE(iniNumber(port.value("comindex", QString())), 0);
-}
-
-// Tests run as root, where permissions stop no write: a directory in the file's place
-// makes the write fail for everyone.
-void SettingsTest::unwritableFileIsReported()
-{
-    QVERIFY(QDir().mkpath(panelSettingsPath()));
-    QMainWindow window;
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
-    stored.setValue("K1", "lost");
-    QVERIFY(!saveOrReport(stored, &window));
-    QCOMPARE(window.statusBar()->currentMessage(),
-             QString("Settings could not be saved to %1").arg(panelSettingsPath()));
-
-    QVERIFY(QDir().rmdir(panelSettingsPath()));
-    QSettings fine(panelSettingsPath(), QSettings::IniFormat);
-    fine.setValue("K1", "kept");
-    window.statusBar()->clearMessage();
-    QVERIFY(saveOrReport(fine, &window));
-    QCOMPARE(window.statusBar()->currentMessage(), QString());
-}
-
-void SettingsTest::startupFlags_data()
-{
-    QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<bool>("releaseAll");
-    QTest::addColumn<bool>("receivers");
-    QTest::newRow("no file") << QByteArray() << false << false;
-    QTest::newRow("both true") << QByteArray("RL=true\nREC=true\n") << true << true;
-    QTest::newRow("both false") << QByteArray("RL=false\nREC=false\n") << false << false;
-    QTest::newRow("RL only") << QByteArray("RL=true\n") << true << false;
-    QTest::newRow("REC only, by hand") << QByteArray("REC=1\n") << false << true;
-    QTest::newRow("empty values") << QByteArray("RL=\nREC=\n") << false << false;
-}
-
-void SettingsTest::startupFlags()
-{
-    QFETCH(QByteArray, contents);
-    QFETCH(bool, releaseAll);
-    QFETCH(bool, receivers);
-    if (!contents.isEmpty())
-        writePanelFile("[General]\n" + contents);
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    QCOMPARE(window.findChild<QAction *>("actionRelease_ALL")->isChecked(), releaseAll);
-    QCOMPARE(window.findChild<QAction *>("actionEnable")->isChecked(), receivers);
-    auto *release = window.findChild<QPushButton *>("botaoRelease");
-    QCOMPARE(release->text(), QString(releaseAll ? "RELEASE ALL" : "Release"));
-    QCOMPARE(release->styleSheet(), QString(releaseAll ? styleReleaseAll : styleIdle));
-    QCOMPARE(window.findChild<QGroupBox *>("groupFendril")->isVisible(), receivers);
-    // Applying a stored flag is not the operator's action: no resize, nothing queued.
-    QCOMPARE(window.size(), QSize(698, 281));
-    QVERIFY(window.switchQueue.isEmpty());
-}
-
-void SettingsTest::storedTextsShownWhole()
-{
-    writePanelFile(QByteArray("[General]\nK1=ABCDEFGH\nK8=\"a, b\"\nID=Station 1\n"
-                              "ANT3=Long antenna label\n"));
-    MainWindow window;
-    QCOMPARE(window.findChild<QPushButton *>("botaoTecla1")->text(), QString("ABCDEFGH"));
-    QCOMPARE(window.findChild<QPushButton *>("botaoTecla8")->text(), QString("a, b"));
-    QCOMPARE(window.findChild<QLabel *>("labelID")->text(), QString("Station 1"));
-    QCOMPARE(window.findChild<QLabel *>("labelAnt3")->text(), QString("Long antenna label"));
-    // The form's placeholders do not survive start-up.
-    QCOMPARE(window.findChild<QLabel *>("labelAnt1")->text(), QString());
-}
-
-void SettingsTest::portKeysOnlyLogged()
-{
-    writePanelFile("[General]\ncomport=COM3\ncomspeed=9600\n");
-    MainWindow window;
-    QTest::ignoreMessage(QtDebugMsg, "Load!!");
-    QTest::ignoreMessage(QtDebugMsg, "Baud:  \"9600\"");
-    QTest::ignoreMessage(QtDebugMsg, "Name:  \"COM3\"");
-    window.loadPortSettings();
-}
-
-void SettingsTest::failedFlagWriteKeepsScreen_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::newRow("Release ALL") << "actionRelease_ALL";
-    QTest::newRow("Enable") << "actionEnable";
-}
-
-void SettingsTest::failedFlagWriteKeepsScreen()
-{
-    QFETCH(QString, action);
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(QDir().mkpath(panelSettingsPath()));
-
-    window.findChild<QAction *>(action)->trigger();
-
-    QCOMPARE(window.statusBar()->currentMessage(),
-             QString("Settings could not be saved to %1").arg(panelSettingsPath()));
-    QVERIFY(window.findChild<QAction *>(action)->isChecked());
-    if (action == "actionEnable") {
-        QVERIFY(window.findChild<QGroupBox *>("groupFendril")->isVisible());
-        QCOMPARE(window.size(), QSize(666, 273));
-    } else {
-        QCOMPARE(window.findChild<QPushButton *>("botaoRelease")->text(),
-                 QString("RELEASE ALL"));
-    }
-}
 
 ORVIK_ISOLATED_SETTINGS_MAIN(SettingsTest, "tst_settings")
 #include "tst_settings.moc"
