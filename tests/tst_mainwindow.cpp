@@ -210,7 +210,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void aboutBoxes()
+    void aboutKorvaneOpensAFreshBoxEachTime()
     {
         MainWindow window;
         window.show();
@@ -218,20 +218,11 @@ private slots:
         korvane->trigger();
         korvane->trigger();
         const QList<about *> dialogs = window.findChildren<about *>();
-        QCOMPARE(dialogs.size(), 2); // a fresh modeless one each time
+        QCOMPARE(dialogs.size(), 2);
         for (about *dialog : dialogs) {
             QVERIFY(dialog->isVisible() && !dialog->isModal());
             QCOMPARE(dialog->windowTitle(), QStringLiteral("About Korvane"));
         }
-        QString seenTitle; // the Qt box is modal: look at it from inside its own loop
-        QTimer::singleShot(0, this, [&seenTitle] {
-            if (QWidget *box = QApplication::activeModalWidget()) {
-                seenTitle = box->windowTitle();
-                box->close();
-            }
-        });
-        window.findChild<QAction *>("actionAbout")->trigger();
-        QCOMPARE(seenTitle, QStringLiteral("About Qt"));
     }
 
     // Every image the form, the dialogs and both theme variants use, at its size.

@@ -3,11 +3,9 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
-#include "config/settingsvalues.h"
 #include "isolatedsettings.h"
 #include "panel/modestate.h"
 #include "panel/panelstate.h"
-#include "panel/styles.h"
 
 Q_DECLARE_METATYPE(PanelState)
 
@@ -38,7 +36,7 @@ const int same = int(SuperSplitKeyLook::Unchanged);
 } // namespace
 
 // The split and super-split state machine as a table, then the mode keys on the real
-// window: gates, the words queued, the last message, the two options that persist.
+// window: gates, the words queued, the last message.
 class ModesTest : public QObject
 {
     Q_OBJECT
@@ -165,26 +163,6 @@ private slots:
             queued << QString("%1").arg(word, 4, 16, QChar('0'));
         QCOMPARE(queued.join(' '), words);
         QCOMPARE(message(), shown);
-    }
-
-    // Release ALL and Enable: the look, the receiver group and window size, the stored
-    // flag, and nothing queued.
-    void persistentOptions()
-    {
-        QWidget *group = window->findChild<QWidget *>("groupFendril");
-        for (bool on : {true, false}) {
-            action("actionRelease_ALL")->trigger();
-            action("actionEnable")->trigger();
-            QCOMPARE(key("botaoRelease")->text(), QString(on ? "RELEASE ALL" : "Release"));
-            QCOMPARE(key("botaoRelease")->styleSheet(), QString(on ? styleReleaseAll : styleIdle));
-            QCOMPARE(group->isVisible(), on);
-            QCOMPARE(window->size(), on ? QSize(666, 273) : QSize(666, 208));
-            QSettings stored(panelSettingsPath(), QSettings::IniFormat);
-            QCOMPARE(iniFlag(stored.value("RL", QString())), on);
-            QCOMPARE(iniFlag(stored.value("REC", QString())), on);
-            QCOMPARE(message(), QString()); // saved: nothing to report
-        }
-        QVERIFY(window->switchQueue.isEmpty());
     }
 };
 

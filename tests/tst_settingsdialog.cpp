@@ -66,8 +66,8 @@ private slots:
         QCOMPARE(QStringList({QString::number(s.baudRate), s.baudRateText, s.dataBitsText,
                               s.parityText, s.stopBitsText, s.flowControlText}),
                  QStringList({"9600", "9600", "8", "None", "1", "None"}));
-        QVERIFY(s.dataBits == QSerialPort::Data8 && s.parity == QSerialPort::NoParity);
-        QVERIFY(s.stopBits == QSerialPort::OneStop
+        QVERIFY(s.dataBits == QSerialPort::Data8 && s.parity == QSerialPort::NoParity
+                && s.stopBits == QSerialPort::OneStop
                 && s.flowControl == QSerialPort::NoFlowControl);
         // Described at once, by the connections made before the boxes were filled.
         QVERIFY(child<QLabel>(dialog, "descriptionLabel")->text().startsWith("Description: "));
@@ -97,14 +97,11 @@ private slots:
             SettingsDialog probe;
             comindex = QString::number(child<QComboBox>(probe, "serialPortInfoListBox")->count());
         }
-        QDir().mkpath(QFileInfo(portSettingsPath()).path());
-        QFile file(portSettingsPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QString("[General]\ncomindex=%1\nspeedindex=%2\n")
-                       .arg(comindex, speedindex)
-                       .toUtf8());
-        file.close();
-
+        {
+            QSettings file(portSettingsPath(), QSettings::IniFormat); // as a text editor would
+            file.setValue("comindex", comindex);
+            file.setValue("speedindex", speedindex);
+        }
         SettingsDialog dialog;
         auto *rates = child<QComboBox>(dialog, "baudRateBox");
         QCOMPARE(child<QComboBox>(dialog, "serialPortInfoListBox")->currentIndex(), 0);
