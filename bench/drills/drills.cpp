@@ -111,11 +111,10 @@ int hangups(Station &station, int times)
     }
     const double cpu1 = quietCpuPercent(10000);
     const long memory1 = rssAnonKiB();
+    const bool allCritical = station.boxes.count("Critical Error") == station.boxes.size();
     std::printf("  hang-ups %d, reconnects %d, boxes %d (%s), extra boxes %d\n", times,
                 reconnected, int(station.boxes.size()),
-                station.boxes.count("Critical Error") == station.boxes.size() ? "all Critical Error"
-                                                                              : "other titles",
-                extraBoxes);
+                allCritical ? "all Critical Error" : "other titles", extraBoxes);
     std::printf("  panel CPU connected and quiet: %.2f %% before, %.2f %% after\n", cpu0, cpu1);
     std::printf("  panel RssAnon: %ld KiB before, %ld KiB after (%+ld KiB)\n", memory0, memory1,
                 memory1 - memory0);
