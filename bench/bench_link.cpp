@@ -1,117 +1,133 @@
-// Runs the real panel (window, pacing thread, serial link, decoding) in-process under
-// the offscreen platform, first with no port and then against orvik-sim over a
-// pseudo-terminal, and prints the CPU it takes and the poll period the controller sees.
+// Runs the real panel (window, pacing thread, serial link, decoding, painters) in-process
+// under the offscreen platform, first with no port and then against orvik-sim over a
+// pseudo-terminal, and prints a table of figures beside their targets:
+//   - the panel's CPU with the link silent and while polling, each also with every
+//     style set even when unchanged (setAlwaysRestyle), in the same run;
+//   - the poll period as the simulator sees it;
+//   - key press to the first byte of the command at the simulator;
+//   - the simulator's last byte of a status answer to the keys painted.
 //
-//   bench_link [seconds per run, default 60] [--sim PATH]
+//   bench_link [seconds per CPU phase, default 30] [--presses N, default 200]
+//              [--sim PATH]
 //   (ORVIK_BENCH_KEEP=1 keeps the simulator's logs)
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
-#include <QSerialPort>
+#include <QPushButton>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QTest>
 
 #include <cstdio>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
+#include "benchpanel.h"
 #include "link/clock.h"
 #include "link/criticalbox.h"
-#include "link/seriallink.h"
 #include "link/threadleitura.h"
 #include "linkstats.h"
 #include "panel/styles.h"
-#include "serialsettings/settingsdialog.h"
 #include "simlog.h"
 
 namespace {
 
-double processCpuSeconds()
+struct Phase
 {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// utime + stime of another process, from /proc/<pid>/stat, in seconds.
-double childCpuSeconds(qint64 pid)
-{
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    // The command name may hold blanks; the fields we want follow its ")".
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / double(::sysconf(_SC_CLK_TCK));
-}
-
-void runEventLoopFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-struct Run
-{
-    double panelCpuPercent = 0;
-    double simCpuPercent = -1;
+    double cpuPercent = 0;
+    double simCpuPercent = 0;
     double fromMs = 0;
     double toMs = 0;
 };
 
-Run measure(int seconds, qint64 simPid)
+Phase measure(int seconds, qint64 simPid)
 {
-    Run run;
+    Phase phase;
     const double cpu0 = processCpuSeconds();
     const double sim0 = simPid > 0 ? childCpuSeconds(simPid) : 0;
-    run.fromMs = monotonicNowMs();
+    phase.fromMs = monotonicNowMs();
     runEventLoopFor(seconds * 1000);
-    run.toMs = monotonicNowMs();
-    const double wall = (run.toMs - run.fromMs) / 1000.0;
-    run.panelCpuPercent = 100.0 * (processCpuSeconds() - cpu0) / wall;
+    phase.toMs = monotonicNowMs();
+    const double wall = (phase.toMs - phase.fromMs) / 1000.0;
+    phase.cpuPercent = 100.0 * (processCpuSeconds() - cpu0) / wall;
     if (simPid > 0)
-        run.simCpuPercent = 100.0 * (childCpuSeconds(simPid) - sim0) / wall;
-    return run;
+        phase.simCpuPercent = 100.0 * (childCpuSeconds(simPid) - sim0) / wall;
+    return phase;
 }
 
-QString readLine(QProcess &process)
+// Watches the GUI thread: when it is about to sleep, a changed lastPacketTime means a
+// response was decoded (and its styles applied) since the last look, and a paint
+// event since the last look means the keys have been painted.
+class PaintWatch : public QObject
 {
-    while (!process.canReadLine() && process.waitForReadyRead(10000)) {
+public:
+    QVector<double> decodedMs;
+    QVector<double> paintedMs;
+
+    explicit PaintWatch(QObject *parent) : QObject(parent)
+    {
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                this, [this]() { idle(); });
+        qApp->installEventFilter(this);
     }
-    return QString::fromUtf8(process.readLine()).trimmed();
-}
 
-// Points the panel at the simulator the way an operator does: Serial Settings ›
-// Custom, the path typed in, Apply, then File › Connect.
-bool connectPanel(MainWindow &window, const QString &path)
-{
-    SettingsDialog *dialog = window.settingsDialog();
-    auto *ports = dialog ? dialog->findChild<QComboBox *>("serialPortInfoListBox") : nullptr;
-    if (!ports)
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            paintedSinceIdle = true;
         return false;
-    ports->setCurrentIndex(ports->count() - 1);
-    ports->setEditText(path);
-    QMetaObject::invokeMethod(dialog, "apply");
-    window.openSerialPort();
-    return serialPort && serialPort->isOpen();
+    }
+
+private:
+    void idle()
+    {
+        const double now = monotonicNowMs();
+        if (lastPacketTime != lastSeen) {
+            lastSeen = lastPacketTime;
+            decodedMs.append(now);
+        }
+        if (paintedSinceIdle)
+            paintedMs.append(now);
+        paintedSinceIdle = false;
+    }
+
+    qint64 lastSeen = lastPacketTime;
+    bool paintedSinceIdle = false;
+};
+
+// While the wire trace is on, the moments the panel hands a poll to the port.
+QVector<double> *pollWrites = nullptr;
+QtMessageHandler previousHandler = nullptr;
+
+void stampPollWrites(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+{
+    if (qstrcmp(context.category, "orvik.wire") == 0) {
+        if (pollWrites && msg.contains(QLatin1String(" TX ")) && msg.contains("|IGT3;|"))
+            pollWrites->append(monotonicNowMs());
+        return;
+    }
+    previousHandler(type, context, msg);
 }
 
-void printRow(const char *name, const QString &a, const QString &b)
+// Presses TX keys 1..8 in turn at random intervals, so the presses fall at every
+// phase of the poll cycle. Returns the press stamps.
+QVector<double> pressKeys(MainWindow &window, int presses)
 {
-    std::printf("  %-38s %14s %16s\n", name, qPrintable(a), qPrintable(b));
+    QVector<double> stamps;
+    for (int i = 0; i < presses; ++i) {
+        runEventLoopFor(250 + int(QRandomGenerator::global()->bounded(200)));
+        QPushButton *key = txKey(window, i % 8 + 1);
+        if (!key)
+            break;
+        stamps.append(monotonicNowMs());
+        QTest::mousePress(key, Qt::LeftButton);
+        QTest::mouseRelease(key, Qt::LeftButton);
+    }
+    return stamps;
 }
 
 QString fixed(double v, int decimals = 1)
@@ -119,20 +135,31 @@ QString fixed(double v, int decimals = 1)
     return QString::number(v, 'f', decimals);
 }
 
+void row(const QString &figure, const QString &value, const QString &target,
+         const QString &always = QString())
+{
+    std::printf("| %-44s | %12s | %-10s | %14s |\n", qPrintable(figure), qPrintable(value),
+                qPrintable(target), qPrintable(always));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    int seconds = 60;
+    int seconds = 30;
+    int presses = 200;
     QString simProgram = qEnvironmentVariable("ORVIK_SIM", QStringLiteral(ORVIK_SIM_DEFAULT));
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == "--sim" && i + 1 < argc)
             simProgram = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--presses" && i + 1 < argc)
+            presses = qMax(1, QString::fromLocal8Bit(argv[++i]).toInt());
         else if (arg.toInt() > 0)
             seconds = arg.toInt();
         else {
-            std::fprintf(stderr, "usage: bench_link [seconds per run] [--sim PATH]\n");
+            std::fprintf(stderr, "usage: bench_link [seconds per phase] [--presses N] "
+                                 "[--sim PATH]\n");
             return 2;
         }
     }
@@ -151,59 +178,43 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bench_link: %s: %s\n", qPrintable(title), qPrintable(text));
     });
 
-    std::printf("bench_link: %d s per run, platform %s, simulator %s\n", seconds,
-                qgetenv("QT_QPA_PLATFORM").constData(), qPrintable(simProgram));
-    std::fflush(stdout);
+    std::fprintf(stderr, "bench_link: %d s per CPU phase, %d presses, platform %s\n", seconds,
+                 presses, qgetenv("QT_QPA_PLATFORM").constData());
 
-    QVector<double> decodedMs;
-    qint64 lastSeen = lastPacketTime;
-    Run silent[2];
-    Run answering[2];
+    Phase silent[2];
+    Phase polling[2];
+    Phase traced;
+    QVector<double> writeMs;
+    QVector<double> pressMs;
     QVector<LogEntry> log;
+    QVector<double> decodedMs;
+    QVector<double> paintedMs;
     {
         MainWindow window;
         window.show();
-        qRegisterMetaType<MainWindow *>("MainWindow*");
         ThreadLeitura pacing(&window);
-
-        // Watch for each accepted response: the link stamps it right after decoding.
-        QObject::connect(QAbstractEventDispatcher::instance(),
-                         &QAbstractEventDispatcher::aboutToBlock, &window, [&]() {
-                             if (lastPacketTime != lastSeen) {
-                                 lastSeen = lastPacketTime;
-                                 decodedMs.append(double(lastSeen));
-                             }
-                         });
+        auto *watch = new PaintWatch(&window);
 
         runEventLoopFor(2000); // past the start-up grace of the watchdog
         for (int always = 0; always < 2; ++always) {
             setAlwaysRestyle(always == 1);
-            std::printf("  measuring: link silent, %s ...\n",
-                        always ? "always restyle" : "skip-equal");
-            std::fflush(stdout);
+            std::fprintf(stderr, "  link silent, %s ...\n", always ? "always restyle" : "skip");
             silent[always] = measure(seconds, 0);
         }
         setAlwaysRestyle(false);
 
         QTemporaryDir dir;
-        // ORVIK_BENCH_KEEP=1 leaves the simulator's logs behind for a closer look.
         if (qEnvironmentVariableIntValue("ORVIK_BENCH_KEEP") == 1) {
             dir.setAutoRemove(false);
-            std::printf("  simulator logs kept in %s\n", qPrintable(dir.path()));
+            std::fprintf(stderr, "  simulator logs kept in %s\n", qPrintable(dir.path()));
         }
         const QString link = dir.filePath("ttyORVIK");
         const QString logPath = dir.filePath("sim.jsonl");
         QProcess sim;
-        sim.setStandardErrorFile(dir.filePath("sim.stderr"));
-        sim.start(simProgram, {"--link", link, "--log", logPath});
-        if (!sim.waitForStarted() || !readLine(sim).endsWith(link)) {
-            std::fprintf(stderr, "bench_link: cannot start %s\n", qPrintable(simProgram));
-            pacing.stopAndWait();
-            return 1;
-        }
-        if (!connectPanel(window, link)) {
-            std::fprintf(stderr, "bench_link: the panel did not connect to %s\n",
-                         qPrintable(link));
+        if (!startSimulator(sim, simProgram, link, logPath, dir.filePath("sim.stderr"))
+            || !connectPanel(window, link)) {
+            std::fprintf(stderr, "bench_link: no simulator (%s) or no connection\n",
+                         qPrintable(simProgram));
             sim.kill();
             sim.waitForFinished();
             pacing.stopAndWait();
@@ -212,56 +223,88 @@ int main(int argc, char *argv[])
         runEventLoopFor(2000);
         for (int always = 0; always < 2; ++always) {
             setAlwaysRestyle(always == 1);
-            std::printf("  measuring: simulator answering, %s ...\n",
-                        always ? "always restyle" : "skip-equal");
-            std::fflush(stdout);
-            answering[always] = measure(seconds, sim.processId());
+            std::fprintf(stderr, "  polling, %s ...\n", always ? "always restyle" : "skip");
+            polling[always] = measure(seconds, sim.processId());
         }
         setAlwaysRestyle(false);
+        // The poll period once more, now also where the panel writes it (wire trace on).
+        std::fprintf(stderr, "  polling with the wire trace ...\n");
+        pollWrites = &writeMs;
+        previousHandler = qInstallMessageHandler(stampPollWrites);
+        QLoggingCategory::setFilterRules(QStringLiteral("orvik.wire.debug=true"));
+        traced = measure(seconds, sim.processId());
+        QLoggingCategory::setFilterRules(QStringLiteral("orvik.wire.debug=false"));
+        qInstallMessageHandler(previousHandler);
+        pollWrites = nullptr;
+        std::fprintf(stderr, "  %d TX key presses ...\n", presses);
+        pressMs = pressKeys(window, presses);
+        runEventLoopFor(500);
+
         window.closeSerialPort();
         sim.write("quit\n");
         if (!sim.waitForFinished(5000))
             sim.kill();
         log = readSimulatorLog(logPath);
+        decodedMs = watch->decodedMs;
+        paintedMs = watch->paintedMs;
         pacing.stopAndWait();
     }
     unregisterResources();
 
     Spread period[2];
-    Spread latency[2];
+    Spread paint[2];
     for (int i = 0; i < 2; ++i) {
-        period[i] = spreadOf(pollPeriods(log, answering[i].fromMs, answering[i].toMs), 150, 175);
-        latency[i] = spreadOf(answerToDecoded(log, decodedMs, answering[i].fromMs,
-                                              answering[i].toMs), 0, 25);
+        period[i] = spreadOf(pollPeriods(log, polling[i].fromMs, polling[i].toMs), 150, 175);
+        paint[i] = spreadOf(answerToPainted(log, decodedMs, paintedMs, polling[i].fromMs,
+                                            polling[i].toMs), 0, 30);
     }
+    QVector<double> written;
+    for (int i = 1; i < writeMs.size(); ++i)
+        written.append(writeMs.at(i) - writeMs.at(i - 1));
+    const Spread atWrite = spreadOf(written, 150, 175);
+    const Spread atSim = spreadOf(pollPeriods(log, traced.fromMs, traced.toMs), 150, 175);
+    const Spread wire = spreadOf(pressToWire(log, pressMs, "select"), 0, 130);
 
-    std::printf("\n  %-38s %14s %16s\n", "", "skip-equal", "always restyle");
-    printRow("panel CPU, link silent (% of a core)", fixed(silent[0].panelCpuPercent, 2),
-             fixed(silent[1].panelCpuPercent, 2));
-    printRow("panel CPU, simulator answering (%)", fixed(answering[0].panelCpuPercent, 2),
-             fixed(answering[1].panelCpuPercent, 2));
-    printRow("simulator CPU (%)", fixed(answering[0].simCpuPercent, 2),
-             fixed(answering[1].simCpuPercent, 2));
-    printRow("poll periods seen at the simulator", QString::number(period[0].count),
-             QString::number(period[1].count));
-    printRow("  min (ms)", fixed(period[0].min), fixed(period[1].min));
-    printRow("  p50 (ms)", fixed(period[0].p50), fixed(period[1].p50));
-    printRow("  p99 (ms)", fixed(period[0].p99), fixed(period[1].p99));
-    printRow("  max (ms)", fixed(period[0].max), fixed(period[1].max));
-    printRow("  within 150-175 ms (%)", fixed(period[0].withinPercent),
-             fixed(period[1].withinPercent));
-    printRow("  below 150 ms (%)", fixed(period[0].belowPercent),
-             fixed(period[1].belowPercent));
-    printRow("responses decoded", QString::number(latency[0].count),
-             QString::number(latency[1].count));
-    printRow("  answer written -> decoded p50 (ms)", fixed(latency[0].p50),
-             fixed(latency[1].p50));
-    printRow("  answer written -> decoded p99 (ms)", fixed(latency[0].p99),
-             fixed(latency[1].p99));
-    printRow("  answer written -> decoded max (ms)", fixed(latency[0].max),
-             fixed(latency[1].max));
-    const bool healthy = period[0].count > 0 && period[1].count > 0;
+    std::printf("| %-44s | %12s | %-10s | %14s |\n", "figure (bench_link)", "measured",
+                "target", "always restyle");
+    std::printf("|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(),
+                QByteArray(14, '-').constData(), QByteArray(12, '-').constData(),
+                QByteArray(16, '-').constData());
+    row("panel CPU, link silent (% of one core)", fixed(silent[0].cpuPercent, 2), "<= 0.5",
+        fixed(silent[1].cpuPercent, 2));
+    row("panel CPU, polling the simulator (%)", fixed(polling[0].cpuPercent, 2), "<= 1",
+        fixed(polling[1].cpuPercent, 2));
+    row("simulator CPU while polled (%)", fixed(polling[0].simCpuPercent, 2), "-",
+        fixed(polling[1].simCpuPercent, 2));
+    row("poll periods at the simulator (count)", QString::number(period[0].count), "-",
+        QString::number(period[1].count));
+    row("  min / p50 (ms)", fixed(period[0].min) + " / " + fixed(period[0].p50), "-",
+        fixed(period[1].min) + " / " + fixed(period[1].p50));
+    row("  p99 / max (ms)", fixed(period[0].p99) + " / " + fixed(period[0].max), "-",
+        fixed(period[1].p99) + " / " + fixed(period[1].max));
+    row("  within 150-175 ms (%)", fixed(period[0].withinPercent, 2), ">= 99.9",
+        fixed(period[1].withinPercent, 2));
+    row("  below 150 ms (%)", fixed(period[0].belowPercent, 2), "-",
+        fixed(period[1].belowPercent, 2));
+    row("poll period, traced run: at the panel's write", QString::number(atWrite.count), "-",
+        "at the sim: " + QString::number(atSim.count));
+    row("  min / p50 (ms)", fixed(atWrite.min, 2) + " / " + fixed(atWrite.p50, 2), "-",
+        fixed(atSim.min, 2) + " / " + fixed(atSim.p50, 2));
+    row("  p99 / max (ms)", fixed(atWrite.p99, 2) + " / " + fixed(atWrite.max, 2), "-",
+        fixed(atSim.p99, 2) + " / " + fixed(atSim.max, 2));
+    row("  within 150-175 ms (%)", fixed(atWrite.withinPercent, 2), ">= 99.9",
+        fixed(atSim.withinPercent, 2));
+    row("key press to wire, presses / on the wire",
+        QString("%1 / %2").arg(pressMs.size()).arg(wire.count), ">= 200");
+    row("  p50 (ms)", fixed(wire.p50), "-");
+    row("  p99 / max (ms)", fixed(wire.p99) + " / " + fixed(wire.max), "p99 <= 130");
+    row("status to painted, responses", QString::number(paint[0].count), "-",
+        QString::number(paint[1].count));
+    row("  p50 (ms)", fixed(paint[0].p50), "-", fixed(paint[1].p50));
+    row("  p99 / max (ms)", fixed(paint[0].p99) + " / " + fixed(paint[0].max), "p99 <= 30",
+        fixed(paint[1].p99) + " / " + fixed(paint[1].max));
+    const bool healthy = period[0].count > 0 && wire.count > 0;
     if (!healthy)
-        std::printf("\n  no polls reached the simulator: is the link code in place?\n");
+        std::fprintf(stderr, "bench_link: no polls or no commands reached the simulator\n");
     return healthy ? 0 : 1;
 }

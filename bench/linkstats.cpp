@@ -61,8 +61,26 @@ QVector<double> pollPeriods(const QVector<LogEntry> &log, double fromMs, double 
     return periods;
 }
 
-QVector<double> answerToDecoded(const QVector<LogEntry> &log, const QVector<double> &decodedMs,
-                                double fromMs, double toMs)
+QVector<double> pressToWire(const QVector<LogEntry> &log, const QVector<double> &pressMs,
+                            const QString &kind)
+{
+    QVector<double> received;
+    for (const LogEntry &e : log) {
+        if (e.dir == "rx" && e.kind == kind)
+            received.append(e.ms);
+    }
+    QVector<double> latencies;
+    for (int i = 0; i < pressMs.size(); ++i) {
+        const double next = i + 1 < pressMs.size() ? pressMs.at(i + 1) : 1e300;
+        const auto first = std::lower_bound(received.cbegin(), received.cend(), pressMs.at(i));
+        if (first != received.cend() && *first < next)
+            latencies.append(*first - pressMs.at(i));
+    }
+    return latencies;
+}
+
+QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<double> &decodedMs,
+                                const QVector<double> &paintedMs, double fromMs, double toMs)
 {
     QVector<double> answers;
     for (const LogEntry &e : log) {
@@ -73,10 +91,14 @@ QVector<double> answerToDecoded(const QVector<LogEntry> &log, const QVector<doub
     for (double decoded : decodedMs) {
         if (decoded < fromMs || decoded > toMs)
             continue;
-        // The panel's stamp has whole milliseconds: allow the answer up to 1 ms after.
-        const auto after = std::upper_bound(answers.cbegin(), answers.cend(), decoded + 1.0);
-        if (after != answers.cbegin())
-            latencies.append(std::max(0.0, decoded - *(after - 1)));
+        const auto after = std::upper_bound(answers.cbegin(), answers.cend(), decoded);
+        if (after == answers.cbegin())
+            continue;
+        double painted = decoded;
+        const auto paint = std::lower_bound(paintedMs.cbegin(), paintedMs.cend(), decoded);
+        if (paint != paintedMs.cend() && *paint - decoded <= 25.0)
+            painted = *paint;
+        latencies.append(painted - *(after - 1));
     }
     return latencies;
 }

@@ -4,12 +4,13 @@
 #include <QVector>
 
 // Figures drawn from the simulator's machine log, widget-free so the arithmetic can be
-// checked apart from the run that produced it.
+// checked apart from the run that produced it. All stamps are milliseconds on the
+// system-wide monotonic clock.
 struct LogEntry
 {
-    double ms = 0; // system-wide monotonic clock
-    QString dir;   // "rx", "tx", "event"
-    QString kind;  // "poll", "firmware", ...
+    double ms = 0;
+    QString dir;  // "rx", "tx", "event"
+    QString kind; // "poll", "select", "firmware", ...
 };
 
 QVector<LogEntry> readSimulatorLog(const QString &path);
@@ -31,7 +32,14 @@ Spread spreadOf(QVector<double> values, double low, double high);
 // Intervals between consecutive polls received in [fromMs, toMs].
 QVector<double> pollPeriods(const QVector<LogEntry> &log, double fromMs, double toMs);
 
-// For each time the panel finished decoding a response (in [fromMs, toMs]), the time
-// since the simulator wrote the last byte of the status answer before it.
-QVector<double> answerToDecoded(const QVector<LogEntry> &log, const QVector<double> &decodedMs,
-                                double fromMs, double toMs);
+// For each key press, the time until the simulator received the next command of that
+// kind, provided it came before the next press (a press that queued nothing has none).
+QVector<double> pressToWire(const QVector<LogEntry> &log, const QVector<double> &pressMs,
+                            const QString &kind);
+
+// For each decoded response in [fromMs, toMs], the time from the simulator writing the
+// last status answer before it to the panel being idle again with the keys painted:
+// the first idle-after-painting stamp within one read cycle (25 ms) of the decode, or
+// the decode's own idle stamp when nothing needed a repaint.
+QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<double> &decodedMs,
+                                const QVector<double> &paintedMs, double fromMs, double toMs);

@@ -1,16 +1,17 @@
 #include "link/pacing.h"
 
-PacingDecision decidePacing(qint64 now, qint64 lastSend, int queuedWords)
+PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords)
 {
+    using std::chrono::milliseconds;
     PacingDecision decision;
     decision.lastSend = lastSend;
-    const qint64 elapsed = now - lastSend;
+    const PacingTime elapsed = now - lastSend;
     if (queuedWords > 0) {
-        if (elapsed > queueSpacingMs) {
+        if (elapsed > milliseconds(queueSpacingMs)) {
             decision.sendQueued = true;
             decision.lastSend = now;
         }
-    } else if (elapsed > pollPeriodMs) {
+    } else if (elapsed > milliseconds(pollPeriodMs)) {
         decision.sendPoll = true;
         decision.lastSend = now;
     }

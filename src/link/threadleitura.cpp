@@ -1,7 +1,6 @@
 #include "link/threadleitura.h"
 
 #include "app/mainwindow.h"
-#include "link/clock.h"
 #include "link/pacing.h"
 
 ThreadLeitura::ThreadLeitura(MainWindow *w) : mainWindow(w)
@@ -24,16 +23,29 @@ void ThreadLeitura::stopAndWait()
     wait();
 }
 
+namespace {
+
+// The same monotonic clock as monotonicMs(), to the microsecond.
+PacingTime pacingNow()
+{
+    using namespace std::chrono;
+    return duration_cast<PacingTime>(steady_clock::now().time_since_epoch());
+}
+
+} // namespace
+
 void ThreadLeitura::run()
 {
-    lastSendTime = monotonicMs();
+    // Both stamps hold microseconds of the pacing clock.
+    lastSendTime = pacingNow().count();
     for (;;) {
         msleep(cyclePeriodMs);
-        loopTime = monotonicMs();
+        const PacingTime now = pacingNow();
+        loopTime = now.count();
         // Only the atomic count crosses threads; the queue itself belongs to the GUI.
-        const PacingDecision decision =
-            decidePacing(loopTime, lastSendTime, mainWindow->switchQueue.pendingCount());
-        lastSendTime = decision.lastSend;
+        const PacingDecision decision = decidePacing(now, PacingTime(lastSendTime),
+                                                     mainWindow->switchQueue.pendingCount());
+        lastSendTime = decision.lastSend.count();
         if (decision.sendQueued)
             QMetaObject::invokeMethod(mainWindow, "callEnvioFila", Qt::QueuedConnection);
         if (decision.sendPoll)
