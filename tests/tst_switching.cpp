@@ -1,250 +1,185 @@
+#include <QElapsedTimer>
 #include <QPushButton>
-#include <QStatusBar>
+#include <QSerialPort>
 #include <QtTest>
 #include <cstring>
 
 #include "app/mainwindow.h"
 #include "isolatedsettings.h"
-#include "link/protocol.h"
+#include "link/seriallink.h"
+#include "link/threadleitura.h"
 #include "panel/panelstate.h"
-#include "panel/styles.h"
+#include "ptypair.h"
 
 Q_DECLARE_METATYPE(PanelState)
 
 namespace {
 
-PanelState tx(quint8 cur, quint8 prev, quint8 group)
+using Field = quint8 PanelState::*;
+const Field split = &PanelState::splitActive, splitTx = &PanelState::splitTxPos,
+            choosing = &PanelState::splitAwaitingTx, selecting = &PanelState::superSplitSelecting,
+            edit = &PanelState::superSplitEditMask;
+
+PanelState tx(quint8 cur, quint8 prev, quint8 group,
+              std::initializer_list<std::pair<Field, quint8>> more = {})
 {
     PanelState s;
     s.currentTxPos = cur;
     s.previousTxPos = prev;
     s.superSplitMask = group;
+    for (auto [field, value] : more)
+        s.*field = value;
     return s;
-}
-
-QStringList debugLines;
-void collectDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg)
-        debugLines << message;
 }
 
 } // namespace
 
+// Key presses → panel state and queued words, and the words as they leave on a real
+// pseudo-terminal.
 class SwitchingTest : public QObject
 {
     Q_OBJECT
+    MainWindow *window = nullptr;
+
+    void press(const char *key)
+    {
+        QTest::mousePress(window->findChild<QPushButton *>(key), Qt::LeftButton);
+    }
+    static bool openPort(PtyPair &pty)
+    {
+        if (!pty.open())
+            return false;
+        serialPort->setPortName(pty.slavePath());
+        return serialPort->open(QIODevice::ReadWrite);
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
-    void txPress_data();
-    void txPress();
-    void rxPress_data();
-    void rxPress();
-    void txKeyOnTheForm();
-    void rxKeyOnTheForm();
-    void closedPortDropsWords();
-
-private:
-    QPushButton *key(const char *name) { return window->findChild<QPushButton *>(name); }
-    MainWindow *window = nullptr;
-};
-
-void SwitchingTest::init()
-{
-    panelState = PanelState{};
-    window = new MainWindow;
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-}
-
-void SwitchingTest::cleanup()
-{
-    delete window;
-    window = nullptr;
-    qInstallMessageHandler(nullptr);
-}
-
-void SwitchingTest::txPress_data()
-{
-    QTest::addColumn<PanelState>("before");
-    QTest::addColumn<int>("pos");
-    QTest::addColumn<int>("word"); // -1: nothing queued
-    QTest::addColumn<PanelState>("after");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("repaint");
-
+    void initTestCase() { qRegisterMetaType<MainWindow *>("MainWindow*"); }
+    void init()
     {
-        PanelState after = tx(3, 1, 0);
-        QTest::newRow("normal") << tx(1, 6, 0) << 3 << 0x0353 << after << QString() << true;
+        panelState = PanelState{};
+        window = new MainWindow;
     }
+    void cleanup()
     {
+        if (serialPort)
+            serialPort->close();
+        delete window;
+    }
+
+    void txPress_data()
+    {
+        QTest::addColumn<PanelState>("before");
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<int>("word"); // -1: nothing queued
+        QTest::addColumn<PanelState>("after");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("repaint");
+
+        auto row = [](const char *name, PanelState before, int pos, int word, PanelState after,
+                      const char *message, bool repaint) {
+            QTest::newRow(name) << before << pos << word << after << QString(message) << repaint;
+        };
+        row("select", tx(1, 6, 0), 3, 0x0353, tx(3, 1, 0), "", true);
         // A member of the group is never remembered as the previous position.
-        PanelState after = tx(3, 6, 0x02);
-        QTest::newRow("old position in group") << tx(1, 6, 0x02) << 3 << 0x0353 << after
-                                               << QString() << true;
+        row("old position in group", tx(1, 6, 0x02), 3, 0x0353, tx(3, 6, 0x02), "", true);
+        const PanelState splitOn = tx(2, 4, 0, {{split, 1}, {splitTx, 7}});
+        row("split off on current key", splitOn, 2, 0x0050, tx(2, 4, 0, {{splitTx, 7}}),
+            "Split disabled", false);
+        row("split partner moves", splitOn, 5, 0x0553, tx(2, 4, 0, {{split, 1}, {splitTx, 5}}),
+            "", true);
+        row("split set-up", tx(2, 4, 0, {{choosing, 1}}), 5, 0x3650,
+            tx(2, 4, 0, {{split, 1}, {splitTx, 5}}), "Split configured succesfuly!", false);
+        const PanelState open = tx(2, 4, 0x04, {{selecting, 1}, {edit, 0x01}});
+        row("selection: add", open, 4, -1, tx(2, 4, 0x04, {{selecting, 1}, {edit, 0x11}}), "",
+            false);
+        row("selection: remove", open, 0, -1, tx(2, 4, 0x04, {{selecting, 1}}), "", false);
     }
+    void txPress()
     {
-        PanelState after = tx(3, 1, 0xFD);
-        QTest::newRow("others in group") << tx(1, 6, 0xFD) << 3 << 0x0353 << after
-                                         << QString() << true;
+        QFETCH(PanelState, before);
+        QFETCH(int, pos);
+        QFETCH(PanelState, after);
+        const TxPressOutcome outcome = pressTxKey(before, qint8(pos));
+        QTEST(outcome.word ? int(*outcome.word) : -1, "word");
+        QTEST(QString(outcome.message), "message");
+        QTEST(outcome.repaint, "repaint");
+        after.switchPending = 1; // every press skips the next report once
+        QCOMPARE(std::memcmp(&before, &after, sizeof after), 0);
     }
+
+    void rxPress_data()
     {
-        PanelState after = tx(3, 9, 0xFF);
-        QTest::newRow("old position out of range") << tx(9, 6, 0xFF) << 3 << 0x0353 << after
-                                                   << QString() << true;
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("modeBefore"); // lastRxPos 3 before
+        QTest::addColumn<int>("word");
+        QTest::addColumn<int>("rxPos");
+        QTest::addColumn<int>("lastRxPos");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("RX2") << 1 << 0 << 0x0159 << 2 << 2 << 1;
+        QTest::newRow("RTX from RX") << 8 << 1 << 0x0859 << 9 << 3 << 1;
+        QTest::newRow("RTX from RTX") << 8 << 0 << 0x0859 << 9 << 3 << 0;
     }
+    void rxPress()
     {
-        PanelState before = tx(2, 4, 0);
-        before.splitActive = 1;
-        before.splitTxPos = 7;
-        PanelState after = before;
-        after.splitActive = 0;
-        QTest::newRow("split off on current key") << before << 2 << 0x0050 << after
-                                                  << QString("Split disabled") << false;
-        after = before;
-        after.splitTxPos = 5;
-        QTest::newRow("split partner moves") << before << 5 << 0x0553 << after << QString()
-                                             << true;
+        QFETCH(int, index);
+        QFETCH(int, modeBefore);
+        PanelState state;
+        state.lastRxPos = 3;
+        state.rxAntennaMode = quint8(modeBefore);
+        QTEST(int(pressRxKey(state, qint8(index))), "word");
+        QTEST(int(state.rxPos), "rxPos");
+        QTEST(int(state.lastRxPos), "lastRxPos");
+        QTEST(int(state.rxAntennaMode), "mode");
+        QCOMPARE(state.switchPending, quint8(0)); // receive keys skip no report
     }
+
+    // Three quick presses leave in press order, paced by the thread, with no poll between.
+    void quickPressesLeaveInOrderAndPaced()
     {
-        PanelState before = tx(2, 4, 0);
-        before.splitAwaitingTx = 1;
-        PanelState after = tx(2, 4, 0);
-        after.splitActive = 1;
-        after.splitTxPos = 5;
-        QTest::newRow("split set-up") << before << 5 << 0x3650 << after
-                                      << QString("Split configured succesfuly!") << false;
-        before.currentTxPos = 7;
-        after.currentTxPos = 7;
-        after.splitTxPos = 7;
-        QTest::newRow("split set-up on key 8") << before << 7 << 0x8850 << after
-                                               << QString("Split configured succesfuly!")
-                                               << false;
+        PtyPair pty;
+        QVERIFY(openPort(pty));
+        for (const char *key : {"botaoTecla4", "botaoTecla1", "botaoTecla7"})
+            press(key);
+        QByteArray sent;
+        QList<qint64> arrivals; // ms, per byte
+        QElapsedTimer clock;
+        clock.start();
+        {
+            ThreadLeitura pacing(window);
+            for (QByteArray chunk; sent.size() < 20 && !(chunk = pty.read(1, 5000)).isEmpty();) {
+                sent += chunk;
+                arrivals += QVector<qint64>(chunk.size(), clock.elapsed()).toList();
+            }
+        }
+        QCOMPARE(sent.left(20), QByteArray("IGS3;IGS0;IGS6;IGT3;"));
+        // The thread asks more than 100 ms apart; the GUI thread may write a word a few ms
+        // after the ask, so the bound leaves 5 ms of that lag. Unpaced words come in 25 ms.
+        QVERIFY2(arrivals[5] - arrivals[0] >= 95, qPrintable(QString::number(arrivals[5])));
+        QVERIFY2(arrivals[10] - arrivals[5] >= 95, qPrintable(QString::number(arrivals[10])));
     }
+
+    // A word taken while the port is closed is dropped (the pacing thread keeps asking);
+    // and the split command is the longest: the select after it must not carry its tail.
+    void closedPortDropsWordAndSelectAfterSplitIsShort()
     {
-        PanelState before = tx(2, 4, 0x04);
-        before.superSplitSelecting = 1;
-        before.superSplitEditMask = 0x01;
-        PanelState after = before;
-        after.superSplitEditMask = 0x11;
-        QTest::newRow("selection: add") << before << 4 << -1 << after << QString() << false;
-        after.superSplitEditMask = 0x00;
-        QTest::newRow("selection: remove") << before << 0 << -1 << after << QString() << false;
+        window->enviaComutacao(1);
+        window->callEnvioFila();
+        QVERIFY(window->switchQueue.isEmpty());
+        QCOMPARE(window->switchQueue.pendingCount(), 0);
+
+        PtyPair pty;
+        QVERIFY(openPort(pty));
+        panelState.currentTxPos = 2;
+        panelState.splitAwaitingTx = 1;
+        press("botaoTecla6"); // completes the split set-up
+        press("botaoTecla7"); // moves the split partner
+        QCOMPARE(window->switchQueue.toList(), (QList<CommandWord>{0x3650, 0x0653}));
+        for (int ask = 0; ask < 3; ++ask) // the last finds the queue empty
+            window->callEnvioFila();
+        QCOMPARE(pty.read(13, 300), QByteArray("IGP251;IGS6;"));
     }
-}
-
-void SwitchingTest::txPress()
-{
-    QFETCH(PanelState, before);
-    QFETCH(int, pos);
-    QFETCH(int, word);
-    QFETCH(PanelState, after);
-    QFETCH(QString, message);
-    QFETCH(bool, repaint);
-
-    PanelState state = before;
-    const TxPressOutcome outcome = pressTxKey(state, qint8(pos));
-    QCOMPARE(outcome.word.has_value(), word >= 0);
-    if (word >= 0)
-        QCOMPARE(int(*outcome.word), word);
-    QCOMPARE(QString(outcome.message), message);
-    QCOMPARE(outcome.repaint, repaint);
-
-    // Every press skips the next report once; everything else as the row says.
-    QCOMPARE(state.switchPending, quint8(1));
-    after.switchPending = 1;
-    QCOMPARE(std::memcmp(&state, &after, sizeof state), 0);
-}
-
-void SwitchingTest::rxPress_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("modeBefore");
-    QTest::addColumn<int>("word");
-    QTest::addColumn<int>("rxPos");
-    QTest::addColumn<int>("lastRxPos");
-    QTest::addColumn<int>("mode");
-
-    // lastRxPos starts at 3
-    QTest::newRow("RX1") << 0 << 0 << 0x0059 << 1 << 1 << 1;
-    QTest::newRow("RX2") << 1 << 0 << 0x0159 << 2 << 2 << 1;
-    QTest::newRow("RX4") << 3 << 1 << 0x0359 << 4 << 4 << 1;
-    QTest::newRow("RTX from RX") << 8 << 1 << 0x0859 << 9 << 3 << 1;
-    QTest::newRow("RTX from RTX") << 8 << 0 << 0x0859 << 9 << 3 << 0;
-}
-
-void SwitchingTest::rxPress()
-{
-    QFETCH(int, index);
-    QFETCH(int, modeBefore);
-    QFETCH(int, word);
-    QFETCH(int, rxPos);
-    QFETCH(int, lastRxPos);
-    QFETCH(int, mode);
-
-    PanelState state;
-    state.lastRxPos = 3;
-    state.rxAntennaMode = quint8(modeBefore);
-    QCOMPARE(int(pressRxKey(state, qint8(index))), word);
-    QCOMPARE(state.rxPos, quint8(rxPos));
-    QCOMPARE(state.lastRxPos, quint8(lastRxPos));
-    QCOMPARE(state.rxAntennaMode, quint8(mode));
-    QCOMPARE(state.switchPending, quint8(0)); // receive keys do not skip a report
-}
-
-// The TX keys act when the mouse button goes down, and paint at once.
-void SwitchingTest::txKeyOnTheForm()
-{
-    panelState.currentTxPos = 1;
-    QTest::mousePress(key("botaoTecla4"), Qt::LeftButton);
-    QCOMPARE(window->switchQueue.toList(), QList<CommandWord>{0x0353});
-    QCOMPARE(window->switchQueue.pendingCount(), 1);
-    QCOMPARE(key("botaoTecla4")->styleSheet(), QString(styleSelected));
-    QCOMPARE(key("botaoTecla2")->styleSheet(), QString(styleIdle));
-    QCOMPARE(key("botaoSuperSplit")->styleSheet(), QString(styleIdle));
-    QCOMPARE(panelState.previousTxPos, quint8(1));
-    QTest::mouseRelease(key("botaoTecla4"), Qt::LeftButton);
-    QCOMPARE(window->switchQueue.size(), 1);
-}
-
-// A receive key clears all five looks until the controller confirms the choice.
-void SwitchingTest::rxKeyOnTheForm()
-{
-    panelState.statusSeen = 1;
-    panelState.rxAntennaMode = 0;
-    key("botaoTeclaRTX")->setStyleSheet(styleRxSelected);
-
-    debugLines.clear();
-    qInstallMessageHandler(collectDebug);
-    QTest::mousePress(key("botaoTeclaRX4"), Qt::LeftButton);
-    qInstallMessageHandler(nullptr);
-
-    QCOMPARE(window->switchQueue.toList(), QList<CommandWord>{0x0359});
-    QCOMPARE(debugLines, (QStringList{"Pos Recebida: ", "3", "Alterou POS para:", "3",
-                                      "Load 3!!"}));
-    for (const char *name :
-         {"botaoTeclaRTX", "botaoTeclaRX1", "botaoTeclaRX2", "botaoTeclaRX3", "botaoTeclaRX4"})
-        QCOMPARE(key(name)->styleSheet(), QString(styleIdle));
-    QCOMPARE(panelState.rxPos, quint8(4));
-}
-
-// The pacing thread keeps asking while the port is closed; each ask costs one word.
-void SwitchingTest::closedPortDropsWords()
-{
-    window->enviaComutacao(2);
-    window->on_botaoTeclaRTX_pressed();
-    QCOMPARE(window->switchQueue.pendingCount(), 2);
-    window->callEnvioFila();
-    QCOMPARE(window->switchQueue.toList(), QList<CommandWord>{0x0859});
-    QCOMPARE(window->switchQueue.pendingCount(), 1);
-    window->callEnvioFila();
-    window->callEnvioFila(); // an ask on an empty queue does nothing
-    QVERIFY(window->switchQueue.isEmpty());
-    QCOMPARE(window->switchQueue.pendingCount(), 0);
-}
+};
 
 ORVIK_ISOLATED_SETTINGS_MAIN(SwitchingTest, "switching")
 #include "tst_switching.moc"
