@@ -1,17 +1,104 @@
 #!/usr/bin/env bash
-# One command for the link benchmark: installs what is missing, builds what is out of
-# date, then runs the panel against the controller simulator under the offscreen
-# platform.
-#   bench/run.sh [seconds per run, default 60]
-# It makes four runs (link silent / simulator answering, each with and without
-# restyling unchanged keys), so the whole takes a little over four times that.
+# The benchmarks in one command: installs what is missing, builds what is out of date,
+# runs the panel against the controller simulator (offscreen platform) and the real
+# panel binary under Xvfb, prints one table and writes it, with the machine it ran on,
+# into docs/PERFORMANCE.md (between the "bench/run.sh" markers; the rest of the file is
+# left alone).
+#
+#   bench/run.sh                 default run, about four minutes
+#   bench/run.sh --long          longer phases and more samples (about twelve minutes)
+#   bench/run.sh --soak MINUTES  the memory soak only (at least 30 for the record)
+#   bench/run.sh --no-doc ...    print only, leave docs/PERFORMANCE.md alone
+#   --seconds N --presses N --runs N --idle N  set one figure's sample size
+#
 # BUILD_DIR picks the build folder (default build/, shared with scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+seconds=30 presses=200 runs=10 idle=20 soak=0 doc=1 mode=default
+while (($#)); do
+  case "$1" in
+    --long) seconds=90 presses=400 runs=20 idle=30 mode=long ;;
+    --soak) soak=${2:?minutes}; shift ;;
+    --no-doc) doc=0 ;;
+    --seconds) seconds=${2:?}; shift ;;
+    --presses) presses=${2:?}; shift ;;
+    --runs) runs=${2:?}; shift ;;
+    --idle) idle=${2:?}; shift ;;
+    *) echo "usage: bench/run.sh [--long] [--soak MINUTES] [--no-doc] [--seconds|--presses|--runs|--idle N]" >&2; exit 2 ;;
+  esac
+  shift
+done
+
 scripts/deps.sh
 build_dir=${BUILD_DIR:-build}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
-cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" --target bench_link orvik-sim
-QT_QPA_PLATFORM=offscreen exec "$build_dir/bench/bench_link" "$@"
+cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
+  --target bench_link bench_soak bench_startup orvik-sim orvik-panel >/dev/null
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+replace_block() { # replace_block NAME FILE: put FILE between the NAME markers of the doc
+  local begin="<!-- bench/run.sh $1 begin -->" end="<!-- bench/run.sh $1 end -->"
+  local out=docs/PERFORMANCE.md
+  [ -f "$out" ] || printf '# Performance\n' >"$out"
+  grep -qF "$begin" "$out" || printf '\n%s\n%s\n' "$begin" "$end" >>"$out"
+  awk -v b="$begin" -v e="$end" -v f="$2" '
+    $0 == b { print; while ((getline line < f) > 0) print line; skip = 1; next }
+    $0 == e { skip = 0 }
+    !skip { print }' "$out" >"$work/doc" && cat "$work/doc" >"$out"
+}
+
+machine() {
+  echo "- when: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD)$(
+    git diff --quiet HEAD -- src bench sim || echo ' plus uncommitted changes')"
+  echo "- machine: $(nproc) CPUs, $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
+       "$(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo)"
+  echo "- kernel $(uname -r); Qt $(pkg-config --modversion Qt5Core 2>/dev/null || echo '?');" \
+       "build type $build_type"
+  echo "- load average $1: $(cut -d' ' -f1-3 /proc/loadavg)"
+}
+
+if ((soak > 0)); then
+  echo "Soak: $soak minutes (samples in $work/soak.tsv) ..."
+  {
+    echo "Soak ($soak min), \`bench/run.sh --soak $soak\`:"
+    echo
+    machine "at the start"
+    QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_soak" "$soak" --out "$work/soak.tsv" \
+      2>/dev/null | sed -n 's/^  */    /; /^bench_soak: [0-9]* TX/,$p'
+    machine "at the end" | tail -1
+  } | tee "$work/soak.md"
+  ((doc)) && replace_block soak "$work/soak.md"
+  exit 0
+fi
+
+echo "Benchmarks ($mode run): $seconds s per CPU phase, $presses presses, $runs start-ups" \
+     "-- load average now $(cut -d' ' -f1-3 /proc/loadavg)"
+machine "at the start" >"$work/machine-start"
+QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_link" "$seconds" --presses "$presses" \
+  2>"$work/bench_link.log" >"$work/link.md" || { cat "$work/bench_link.log" >&2; exit 1; }
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+DISPLAY=:$(cat "$work/display") "$build_dir/bench/bench_startup" --runs "$runs" --idle "$idle" \
+  >"$work/startup.md" || true
+kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
+{
+  echo "Produced by \`bench/run.sh$([ $mode = long ] && echo ' --long')\`" \
+       "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory):"
+  echo
+  cat "$work/machine-start"
+  machine "at the end" | tail -1
+  echo
+  cat "$work/link.md"
+  tail -n +1 "$work/startup.md"
+} >"$work/table.md"
+cat "$work/table.md"
+if ((doc)); then
+  replace_block figures "$work/table.md"
+  echo "Written to docs/PERFORMANCE.md"
+fi
