@@ -7,7 +7,7 @@ packages=(
   cmake g++ make ccache pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
   fonts-dejavu-core          # the offscreen platform still needs a font to measure text
-  xvfb xauth imagemagick     # a headless display for the demo and screenshots
+  xvfb xauth imagemagick xdotool  # a headless display for the demo and screenshots
   clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
   ser2net socat              # serial-over-IP round trip
 )

@@ -63,11 +63,11 @@ void labels::saveLabels()
     QSettings stored(panelSettingsPath(), QSettings::IniFormat);
     for (const FieldKey &f : fieldKeys(ui))
         stored.setValue(f.key, f.field->text());
-    // Handles on one file share their unsaved changes within the process, so the main
-    // window already reads what was just stored.
-    if (mainWindow)
+    // Written out before the window reloads from it, while the handle is still open:
+    // when the file cannot be written, the window keeps what it shows instead of
+    // reloading from a store that lost the flags it could not read back.
+    if (saveOrReport(stored, mainWindow) && mainWindow)
         mainWindow->loadSettings();
-    saveOrReport(stored, mainWindow);
 }
 
 // The form has already closed the dialog (accepted() reaches accept() first).
