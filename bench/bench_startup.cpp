@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -85,18 +86,23 @@ bool hasTitle(xcb_connection_t *c, xcb_window_t w)
 }
 
 // Milliseconds from exec to the window mapped, or -1 after 10 s without it.
-double timeToMap(xcb_connection_t *c, const std::string &panel, const std::vector<std::string> &env,
-                 pid_t *pidOut)
+double timeToMap(xcb_connection_t *c, const std::string &panel,
+                 const std::vector<std::string> &env, pid_t *pidOut)
 {
     const double t0 = nowMs();
     const pid_t pid = spawnPanel(panel, env);
     *pidOut = pid;
     if (pid < 0)
         return -1;
+    pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
     while (nowMs() - t0 < 10000) {
-        xcb_generic_event_t *event = xcb_wait_for_event(c);
-        if (!event)
-            return -1;
+        xcb_generic_event_t *event = xcb_poll_for_event(c);
+        if (!event) {
+            if (xcb_connection_has_error(c))
+                return -1;
+            ::poll(&fd, 1, 100);
+            continue;
+        }
         const bool map = (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
         const xcb_window_t w = map ? reinterpret_cast<xcb_map_notify_event_t *>(event)->window : 0;
         free(event);

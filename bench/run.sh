@@ -25,7 +25,9 @@ while (($#)); do
     --presses) presses=${2:?}; shift ;;
     --runs) runs=${2:?}; shift ;;
     --idle) idle=${2:?}; shift ;;
-    *) echo "usage: bench/run.sh [--long] [--soak MINUTES] [--no-doc] [--seconds|--presses|--runs|--idle N]" >&2; exit 2 ;;
+    *) echo "usage: bench/run.sh [--long] [--soak MINUTES] [--no-doc]" \
+            "[--seconds|--presses|--runs|--idle N]" >&2
+       exit 2 ;;
   esac
   shift
 done
