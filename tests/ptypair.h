@@ -11,6 +11,7 @@
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 class PtyPair
 {
@@ -38,12 +39,10 @@ public:
         return true;
     }
     QString slavePath() const { return path; }
-    bool isOpen() const { return masterFd >= 0; }
     void closeMaster()
     {
         if (masterFd >= 0)
-            ::close(masterFd);
-        masterFd = -1;
+            ::close(std::exchange(masterFd, -1));
     }
     bool write(const QByteArray &b) { return ::write(masterFd, b.data(), b.size()) == b.size(); }
 

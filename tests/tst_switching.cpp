@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "isolatedsettings.h"
+#include "link/protocol.h"
 #include "link/seriallink.h"
 #include "link/threadleitura.h"
 #include "panel/panelstate.h"
@@ -34,8 +35,8 @@ PanelState tx(quint8 cur, quint8 prev, quint8 group,
 
 } // namespace
 
-// Key presses → panel state and queued words, and the words as they leave on a real
-// pseudo-terminal.
+// Key presses → panel state and queued words → the bytes of each command, and the words as
+// they leave on a real pseudo-terminal.
 class SwitchingTest : public QObject
 {
     Q_OBJECT
@@ -65,6 +66,43 @@ private slots:
         if (serialPort)
             serialPort->close();
         delete window;
+    }
+
+    void commandBytes_data()
+    {
+        QTest::addColumn<char>("letter"); // 'T' / 'W': the poll and the firmware query
+        QTest::addColumn<int>("argument");
+        QTest::addColumn<QByteArray>("expected");
+        auto row = [](const char *name, char letter, int argument, const QByteArray &bytes) {
+            QTest::newRow(name) << letter << argument << bytes;
+        };
+        row("poll", 'T', 0, "IGT3;");
+        row("firmware query", 'W', 0, "IGW;");
+        row("select TX 4", 'S', 3, "IGS3;");
+        row("RTX", 'Y', 8, "IGY8;");
+        row("release ALL", 'X', 1, "IGX1;");
+        row("super split raw mask", 'Q', 0x13, "IGQ\x13;");
+        row("super split mask is ';'", 'Q', 0x3B, "IGQ;;");
+        row("super split empty mask", 'Q', 0x00, QByteArray("IGQ\0;", 5));
+        row("rotor 2 on TX 3", 'V', 0x32, "IGV32;");
+        row("rotor on TX 8", 'V', 0x84, "IGV84;");
+        row("split cur 2 pos 5", 'P', 0x36, "IGP251;");
+        row("split off: 0x2F digits", 'P', 0x00, "IGP//0;");
+        row("split from TX 8", 'P', 0x81, "IGP701;");
+        row("unknown letter", 'Z', 1, "");
+        row("lower-case letter", 's', 1, "");
+    }
+    void commandBytes()
+    {
+        QFETCH(char, letter);
+        QFETCH(int, argument);
+        quint8 buffer[txBufferSize];
+        std::fill(buffer, buffer + txBufferSize, quint8(0xEE));
+        const CommandWord word = makeCommandWord(letter, quint8(argument));
+        const int n = letter == 'T'   ? assemblePoll(buffer)
+                      : letter == 'W' ? assembleFirmwareQuery(buffer)
+                                      : assembleCommand(word, buffer);
+        QTEST(QByteArray(reinterpret_cast<const char *>(buffer), n), "expected");
     }
 
     void txPress_data()

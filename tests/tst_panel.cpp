@@ -1,0 +1,308 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+#include <cstring>
+
+#include "app/mainwindow.h"
+#include "isolatedsettings.h"
+#include "link/protocol.h"
+#include "panel/keystyles.h"
+#include "panel/panelstate.h"
+#include "panel/styles.h"
+
+Q_DECLARE_METATYPE(PanelState)
+
+namespace {
+
+// One letter per key, so a row reads like the panel: i idle, s selected, g group, a active,
+// b standby, r receive selected, R alert red, B busy red, - left as it is.
+char letter(const QByteArray &sheet)
+{
+    for (auto [style, c] : {std::pair{styleIdle, 'i'}, {styleSelected, 's'}, {styleGroup, 'g'},
+                            {styleActive, 'a'}, {styleStandby, 'b'}, {styleRxSelected, 'r'},
+                            {styleAlert, 'R'}, {styleBusy, 'B'}, {"-", '-'}}) {
+        if (sheet == style)
+            return c;
+    }
+    return '?';
+}
+char letter(KeyStyle style)
+{
+    return letter(QByteArray(style ? style : "-"));
+}
+
+template<std::size_t N>
+QByteArray letters(const std::array<KeyStyle, N> &styles)
+{
+    QByteArray out;
+    for (KeyStyle style : styles)
+        out.append(letter(style));
+    return out;
+}
+
+using Field = quint8 PanelState::*;
+const Field onAir = &PanelState::transmitting, split = &PanelState::splitActive,
+            splitTx = &PanelState::splitTxPos, choosing = &PanelState::splitAwaitingTx,
+            selecting = &PanelState::superSplitSelecting, edit = &PanelState::superSplitEditMask,
+            seen = &PanelState::statusSeen, rxMode = &PanelState::rxAntennaMode,
+            rxPos = &PanelState::rxPos;
+
+PanelState state(quint8 cur, quint8 prev, quint8 group,
+                 std::initializer_list<std::pair<Field, quint8>> more = {})
+{
+    PanelState s;
+    s.currentTxPos = cur;
+    s.previousTxPos = prev;
+    s.superSplitMask = group;
+    for (auto [field, value] : more)
+        s.*field = value;
+    return s;
+}
+
+// A status response: TX position, split, free mask, rotor, group, on air, split TX
+// position, previous TX position, receive mode.
+QByteArray status(quint8 tx, quint8 split, quint8 freeMask, quint8 rotor, quint8 group,
+                  quint8 onAir, quint8 splitTx, quint8 prev, quint8 rxMode)
+{
+    QByteArray r("IGT");
+    for (quint8 b : {tx, split, freeMask, rotor, group, onAir, splitTx, prev, rxMode})
+        r.append(char(b));
+    return r.append(';');
+}
+
+QStringList debugLines;
+void collectDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        debugLines << message;
+}
+
+class RestyleCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::StyleChange;
+        return false;
+    }
+};
+
+} // namespace
+
+// The panel's picture: the style decision per key, and the responses that feed it.
+class PanelTest : public QObject
+{
+    Q_OBJECT
+    MainWindow *window = nullptr;
+
+    // What callReceber leaves for one read: the bytes at 0, their count in rxLength, and
+    // whatever earlier reads left beyond them.
+    void decode(const QByteArray &bytes)
+    {
+        std::memcpy(rxBuffer, bytes.constData(), size_t(bytes.size()));
+        rxLength = bytes.size();
+        window->processaPacoteRecebido(window);
+    }
+    QByteArray sheet(const QString &name)
+    {
+        return window->findChild<QPushButton *>("botao" + name)->styleSheet().toLatin1();
+    }
+
+private slots:
+    void init()
+    {
+        panelState = PanelState{};
+        window = new MainWindow;
+    }
+    void cleanup()
+    {
+        delete window;
+        qInstallMessageHandler(nullptr);
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<PanelState>("state");
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<QByteArray>("expected"); // TX 1..8, super split, RTX + RX 1..4
+
+        auto row = [](const char *name, const PanelState &s, int pos, const char *expected) {
+            QTest::newRow(name) << s << pos << QByteArray(expected);
+        };
+        row("normal selection", state(2, 0, 0), 2, "iisiiiii i iiiii");
+        // The watchdog's 15 selects nothing, and the current key keeps its look.
+        row("watchdog 15", state(2, 0, 0), 15, "ii-iiiii i iiiii");
+        row("group 0,4 on TX 4", state(4, 2, 0x11), 4, "gibiaiii R iiiii");
+        row("group pair transmitting", state(4, 2, 0x11, {{onAir, 1}}), 4, "giaibiii R iiiii");
+        row("out of range, full mask", state(9, 0, 0xFF), 9, "gggggggg i iiiii");
+        row("split", state(1, 0, 0, {{split, 1}, {splitTx, 5}}), 1, "ibiiiaii i iiiii");
+        row("split transmitting", state(1, 0, 0, {{split, 1}, {splitTx, 5}, {onAir, 1}}), 1,
+            "iaiiibii i iiiii");
+        row("split choice open: group hidden", state(3, 0, 0x01, {{choosing, 1}}), 3,
+            "iiisiiii i iiiii");
+        row("split choice open, pair applies", state(3, 1, 0x08, {{choosing, 1}}), 3,
+            "ibiaiiii R iiiii");
+        row("super-split selection open", state(2, 0, 0, {{selecting, 1}, {edit, 0x11}}), 2,
+            "giiigiii - iiiii");
+        row("selection over device pair", state(2, 6, 0x04, {{selecting, 1}, {edit, 0x01}}), 2,
+            "giaiiibi R iiiii");
+        row("RX before first status", state(0, 0, 0, {{rxMode, 1}, {rxPos, 2}}), 0,
+            "siiiiiii i iiiii");
+        row("RTX whatever rxPos", state(0, 0, 0, {{seen, 1}, {rxPos, 3}}), 0, "siiiiiii i riiii");
+        row("no RX key picked yet", state(0, 0, 0, {{seen, 1}, {rxMode, 1}}), 0,
+            "siiiiiii i iriii");
+    }
+    void keys()
+    {
+        QFETCH(PanelState, state);
+        QFETCH(int, pos);
+        const PanelState before = state;
+        QTEST(letters(decideTxKeyStyles(state, pos)) + ' ' + letter(decideSuperSplitKeyStyle(state))
+                  + ' ' + letters(decideRxKeyStyles(state)),
+              "expected");
+        QCOMPARE(std::memcmp(&state, &before, sizeof state), 0);
+    }
+
+    // Every response after one that lit everything, with stale bytes of a longer earlier
+    // read beyond it: a short read ending in ";" must not be decoded from them.
+    void responses_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("decoded");
+        QTest::addColumn<QString>("looks"); // busy, rotors, split + send | status | label
+        const QString unchanged = "BBBBBBBB iiRi RR||";
+
+        QTest::newRow("all free") << status(0, 0, 0xFF, 0, 0, 0, 0, 0, 0) << true
+                                  << "iiiiiiii iiii ii||";
+        QTest::newRow("all busy, rotor 2") << status(0, 1, 0x00, 2, 0, 1, 0, 0, 0) << true
+                                           << "BBBBBBBB iRii RR||";
+        QTest::newRow("antenna 1 busy, rotor 4") << status(0, 0, 0xFE, 4, 0, 0, 0, 0, 0) << true
+                                                 << "Biiiiiii iiiR ii||";
+        QTest::newRow("rotor 5, flags 2") << status(0, 2, 0xFF, 5, 0, 2, 0, 0, 0) << true
+                                          << "iiiiiiii iiii ii||";
+        QTest::newRow("rotor 255") << status(0, 255, 0x7F, 255, 0, 255, 0, 0, 0) << true
+                                   << "iiiiiiiB iiii ii||";
+        QTest::newRow("firmware") << QByteArray("IGW\x01\x0c\x00;", 7) << false
+                                  << "BBBBBBBB iiRi RR|Connected! Firmware Revision: 1 . 12|"
+                                     "FW Revision: 1.12";
+        QTest::newRow("status cut to 12") << status(7, 0, 0xF0, 1, 0, 0, 0, 0, 0).left(11) + ';'
+                                          << false << unchanged;
+        QTest::newRow("status cut to 5") << QByteArray("IGT\x06;") << false << unchanged;
+        QTest::newRow("firmware cut to 5") << QByteArray("IGW\x09;") << false << unchanged;
+        QTest::newRow("not IG") << QByteArray("XGT").append(9, '\x01').append(';') << false
+                                << unchanged;
+    }
+    void responses()
+    {
+        QFETCH(QByteArray, bytes);
+        decode(status(0, 1, 0x00, 3, 0, 1, 0, 0, 0));
+        window->statusBar()->clearMessage();
+        const PanelState before = panelState;
+        const QByteArray stale = status(6, 0, 0xF0, 2, 0xFF, 0, 3, 4, 1) + "IGW\x07\x07;";
+        std::memcpy(rxBuffer, stale.constData(), size_t(stale.size()));
+        decode(bytes);
+
+        QString looks;
+        for (const char *name : {"Busy1", "Busy2", "Busy3", "Busy4", "Busy5", "Busy6", "Busy7",
+                                 "Busy8", " ", "Rotor1", "Rotor2", "Rotor3", "Rotor4", " ",
+                                 "Split", "Send"})
+            looks += *name == ' ' ? ' ' : letter(sheet(name));
+        looks += '|' + window->statusBar()->currentMessage() + '|'
+                 + window->findChild<QLabel *>("labelFWVersion")->text();
+        QTEST(looks, "looks");
+        QTEST(std::memcmp(&panelState, &before, sizeof before) != 0, "decoded");
+        QCOMPARE(sheet("Power"), QByteArray(styleLinkUp));
+    }
+
+    void receiveMode_data()
+    {
+        QTest::addColumn<int>("modeBefore"); // rxPos 2, lastRxPos 3 before
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("modeAfter");
+        QTest::addColumn<int>("rxPosAfter");
+        QTest::addColumn<QString>("lit");
+        QTest::addColumn<int>("logged"); // "Voltou p 1!!" over two equal responses
+
+        QTest::newRow("0 -> 1 restores the last") << 0 << 1 << 1 << 3 << "RX3" << 1;
+        QTest::newRow("1 -> 0 is RTX") << 1 << 0 << 0 << 8 << "RTX" << 0;
+        QTest::newRow("unknown value from 0") << 0 << 2 << 0 << 2 << "RTX" << 0;
+        QTest::newRow("unknown value from 1") << 1 << 7 << 1 << 2 << "RX2" << 0;
+    }
+    void receiveMode()
+    {
+        QFETCH(int, modeBefore);
+        QFETCH(int, field);
+        QFETCH(QString, lit);
+        panelState.rxAntennaMode = quint8(modeBefore);
+        panelState.rxPos = 2;
+        panelState.lastRxPos = 3;
+        debugLines.clear();
+        qInstallMessageHandler(collectDebug);
+        decode(status(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field)));
+        decode(status(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field)));
+        qInstallMessageHandler(nullptr);
+        QTEST(int(panelState.rxAntennaMode), "modeAfter");
+        QTEST(int(panelState.rxPos), "rxPosAfter");
+        QCOMPARE(panelState.lastRxPos, quint8(3));
+        QTEST(int(debugLines.count(QStringLiteral("Voltou p 1!!"))), "logged");
+        QCOMPARE(sheet("Tecla" + lit), QByteArray(styleRxSelected));
+    }
+
+    // The report after a TX press still shows the old antenna: only the link indicator
+    // reacts, the operator's selection stays, and the next report is decoded.
+    void skippedAfterTxPress()
+    {
+        window->enviaComutacao(5);
+        const QByteArray response = status(1, 1, 0x00, 2, 0, 1, 4, 0, 0);
+        decode(response);
+        QCOMPARE(sheet("Power"), QByteArray(styleLinkUp));
+        QCOMPARE(sheet("Tecla6"), QByteArray(styleSelected));
+        QVERIFY(sheet("Busy1") != styleBusy);
+        decode(response);
+        QCOMPARE(sheet("Busy1"), QByteArray(styleBusy));
+        QCOMPARE(sheet("Tecla6"), QByteArray(styleIdle));
+        QCOMPARE(sheet("Tecla2"), QByteArray(styleSelected));
+    }
+
+    // The split flag is taken after the TX keys are painted: the pair appears with the
+    // second report that says split is on.
+    void splitPairFromSecondResponse()
+    {
+        decode(status(1, 1, 0xFF, 0, 0, 0, 5, 0, 0));
+        QCOMPARE(sheet("Tecla2"), QByteArray(styleSelected));
+        QCOMPARE(sheet("Tecla6"), QByteArray(styleIdle));
+        window->processaPacoteRecebido(window);
+        QCOMPARE(sheet("Tecla6"), QByteArray(styleActive));
+        QCOMPARE(sheet("Tecla2"), QByteArray(styleStandby));
+    }
+
+    // While the link is silent the watchdog paints 40 times a second: once the panel is
+    // blank, repeating that must restyle nothing, unless the benchmark switch asks for it.
+    void silentLinkRestylesNothingTwice()
+    {
+        window->show(); // only a polished widget pays for a re-polish
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        RestyleCounter counter;
+        for (QPushButton *key : window->findChildren<QPushButton *>())
+            key->installEventFilter(&counter);
+        auto watchdog = [this] {
+            qint8 none = 15;
+            window->atualizaTeclas(&none);
+            window->clearUI(window);
+        };
+        watchdog();
+        QVERIFY(counter.count > 0);
+        counter.count = 0;
+        watchdog();
+        QCOMPARE(counter.count, 0);
+        setAlwaysRestyle(true);
+        watchdog();
+        setAlwaysRestyle(false);
+        QCOMPARE(counter.count, 7 + 29); // the TX keys but the current one, clearUI's 29
+    }
+};
+
+ORVIK_ISOLATED_SETTINGS_MAIN(PanelTest, "panel")
+#include "tst_panel.moc"
