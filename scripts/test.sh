@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test; then the whole suite again
+# under ASan+UBSan, the threaded tests under TSan, and a one-minute pass of the
+# read-path fuzzer. Any failure or sanitizer report fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+scripts/sanitizers.sh
+scripts/fuzz.sh -max_total_time="${FUZZ_SECONDS:-60}"

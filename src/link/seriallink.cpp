@@ -72,6 +72,10 @@ void MainWindow::openSerialPort()
         statusBar()->showMessage(tr("Open error"));
         return;
     }
+    // An answer that arrived after the last Disconnect may still wait in a
+    // pseudo-terminal (socat, the simulator); read together with the firmware answer it
+    // would hide it, so we start the conversation on an empty line.
+    serialPort->clear(QSerialPort::Input);
     ui->actionConfigure->setEnabled(false);
     ui->actionConnect_to_KELMAR->setEnabled(false);
     // One pass over all six, so a "%2" inside a typed device path stays as typed.
@@ -136,12 +140,17 @@ void MainWindow::callReceber(MainWindow *w)
     if (!serialPort || !enoughToRead(serialPort->bytesAvailable()))
         return;
     const qint64 n = serialPort->read(reinterpret_cast<char *>(rxBuffer), rxBufferSize);
-    rxLength = n > 0 ? int(n) : 0;
+    acceptRead(w, n > 0 ? int(n) : 0);
+}
+
+void acceptRead(MainWindow *w, int n)
+{
+    rxLength = n > 0 ? qMin(n, rxBufferSize) : 0;
     // Only a complete response is decoded and counts as a sign of life: a short one
     // that still ends in ";" would be decoded from stale bytes of earlier reads.
     const bool accepted = isCompleteResponse(rxBuffer, rxLength);
     traceRead(rxBuffer, rxLength, accepted);
-    if (!accepted)
+    if (!accepted || !w)
         return;
     w->processaPacoteRecebido(w);
     // Stamped after the decoding: only accepted responses keep the link alive.
