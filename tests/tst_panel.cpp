@@ -46,7 +46,7 @@ const Field onAir = &PanelState::transmitting, split = &PanelState::splitActive,
             splitTx = &PanelState::splitTxPos, choosing = &PanelState::splitAwaitingTx,
             selecting = &PanelState::superSplitSelecting, edit = &PanelState::superSplitEditMask,
             seen = &PanelState::statusSeen, rxMode = &PanelState::rxAntennaMode,
-            rxPos = &PanelState::rxPos;
+            rxPos = &PanelState::rxPos, lastRx = &PanelState::lastRxPos;
 
 PanelState state(quint8 cur, quint8 prev, quint8 group,
                  std::initializer_list<std::pair<Field, quint8>> more = {})
@@ -91,7 +91,7 @@ public:
 
 } // namespace
 
-// The panel's picture: the style decision per key, and the responses that feed it.
+// The panel state: key presses, the style decision per key, and the responses that feed it.
 class PanelTest : public QObject
 {
     Q_OBJECT
@@ -159,10 +159,62 @@ private slots:
         QFETCH(PanelState, state);
         QFETCH(int, pos);
         const PanelState before = state;
-        QTEST(letters(decideTxKeyStyles(state, pos)) + ' ' + letter(decideSuperSplitKeyStyle(state))
-                  + ' ' + letters(decideRxKeyStyles(state)),
+        const char superSplit = letter(decideSuperSplitKeyStyle(state));
+        QTEST(letters(decideTxKeyStyles(state, pos)) + ' ' + superSplit + ' '
+                  + letters(decideRxKeyStyles(state)),
               "expected");
         QCOMPARE(std::memcmp(&state, &before, sizeof state), 0);
+    }
+
+    void press_data()
+    {
+        QTest::addColumn<QString>("key"); // T0..T7 a TX key; R0..R3 a receive key, R8 RTX
+        QTest::addColumn<PanelState>("before");
+        QTest::addColumn<int>("word"); // -1: nothing queued
+        QTest::addColumn<PanelState>("after");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("repaint");
+
+        auto row = [](const char *name, const char *key, PanelState before, int word,
+                      PanelState after, const char *message = "", bool repaint = false) {
+            QTest::newRow(name) << key << before << word << after << QString(message) << repaint;
+        };
+        row("select", "T3", state(1, 6, 0), 0x0353, state(3, 1, 0), "", true);
+        // A member of the group is never remembered as the previous position.
+        row("old position in group", "T3", state(1, 6, 2), 0x0353, state(3, 6, 2), "", true);
+        const PanelState splitOn = state(2, 4, 0, {{split, 1}, {splitTx, 7}});
+        row("split off on current key", "T2", splitOn, 0x0050, state(2, 4, 0, {{splitTx, 7}}),
+            "Split disabled");
+        row("split partner moves", "T5", splitOn, 0x0553,
+            state(2, 4, 0, {{split, 1}, {splitTx, 5}}), "", true);
+        row("split set-up", "T5", state(2, 4, 0, {{choosing, 1}}), 0x3650,
+            state(2, 4, 0, {{split, 1}, {splitTx, 5}}), "Split configured succesfuly!");
+        const PanelState open = state(2, 4, 0x04, {{selecting, 1}, {edit, 0x01}});
+        row("selection: add", "T4", open, -1, state(2, 4, 0x04, {{selecting, 1}, {edit, 0x11}}));
+        row("selection: remove", "T0", open, -1, state(2, 4, 0x04, {{selecting, 1}}));
+        const PanelState onRtx = state(0, 0, 0, {{lastRx, 3}});
+        const PanelState onRx = state(0, 0, 0, {{lastRx, 3}, {rxMode, 1}});
+        row("RX2", "R1", onRtx, 0x0159, state(0, 0, 0, {{lastRx, 2}, {rxPos, 2}, {rxMode, 1}}));
+        row("RTX from RX", "R8", onRx, 0x0859,
+            state(0, 0, 0, {{lastRx, 3}, {rxPos, 9}, {rxMode, 1}}));
+        row("RTX from RTX", "R8", onRtx, 0x0859, state(0, 0, 0, {{lastRx, 3}, {rxPos, 9}}));
+    }
+    void press()
+    {
+        QFETCH(QString, key);
+        QFETCH(PanelState, before);
+        QFETCH(PanelState, after);
+        TxPressOutcome outcome;
+        if (key.startsWith('T')) {
+            outcome = pressTxKey(before, qint8(key.mid(1).toInt()));
+            after.switchPending = 1; // every TX press skips the next report once
+        } else {
+            outcome.word = pressRxKey(before, qint8(key.mid(1).toInt()));
+        }
+        QTEST(outcome.word ? int(*outcome.word) : -1, "word");
+        QTEST(QString(outcome.message), "message");
+        QTEST(outcome.repaint, "repaint");
+        QCOMPARE(std::memcmp(&before, &after, sizeof after), 0);
     }
 
     // Every response after one that lit everything, with stale bytes of a longer earlier
@@ -174,14 +226,12 @@ private slots:
         QTest::addColumn<QString>("looks"); // busy, rotors, split + send | status | label
         const QString unchanged = "BBBBBBBB iiRi RR||";
 
-        QTest::newRow("all free") << status(0, 0, 0xFF, 0, 0, 0, 0, 0, 0) << true
-                                  << "iiiiiiii iiii ii||";
+        QTest::newRow("all free, rotor 0, flags 2") << status(0, 2, 0xFF, 0, 0, 2, 0, 0, 0)
+                                                    << true << "iiiiiiii iiii ii||";
         QTest::newRow("all busy, rotor 2") << status(0, 1, 0x00, 2, 0, 1, 0, 0, 0) << true
                                            << "BBBBBBBB iRii RR||";
         QTest::newRow("antenna 1 busy, rotor 4") << status(0, 0, 0xFE, 4, 0, 0, 0, 0, 0) << true
                                                  << "Biiiiiii iiiR ii||";
-        QTest::newRow("rotor 5, flags 2") << status(0, 2, 0xFF, 5, 0, 2, 0, 0, 0) << true
-                                          << "iiiiiiii iiii ii||";
         QTest::newRow("rotor 255") << status(0, 255, 0x7F, 255, 0, 255, 0, 0, 0) << true
                                    << "iiiiiiiB iiii ii||";
         QTest::newRow("firmware") << QByteArray("IGW\x01\x0c\x00;", 7) << false

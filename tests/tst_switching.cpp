@@ -2,7 +2,6 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QtTest>
-#include <cstring>
 
 #include "app/mainwindow.h"
 #include "isolatedsettings.h"
@@ -12,31 +11,8 @@
 #include "panel/panelstate.h"
 #include "ptypair.h"
 
-Q_DECLARE_METATYPE(PanelState)
-
-namespace {
-
-using Field = quint8 PanelState::*;
-const Field split = &PanelState::splitActive, splitTx = &PanelState::splitTxPos,
-            choosing = &PanelState::splitAwaitingTx, selecting = &PanelState::superSplitSelecting,
-            edit = &PanelState::superSplitEditMask;
-
-PanelState tx(quint8 cur, quint8 prev, quint8 group,
-              std::initializer_list<std::pair<Field, quint8>> more = {})
-{
-    PanelState s;
-    s.currentTxPos = cur;
-    s.previousTxPos = prev;
-    s.superSplitMask = group;
-    for (auto [field, value] : more)
-        s.*field = value;
-    return s;
-}
-
-} // namespace
-
-// Key presses → panel state and queued words → the bytes of each command, and the words as
-// they leave on a real pseudo-terminal.
+// The bytes of each command, and the words of key presses as they leave on a real
+// pseudo-terminal.
 class SwitchingTest : public QObject
 {
     Q_OBJECT
@@ -103,73 +79,6 @@ private slots:
                       : letter == 'W' ? assembleFirmwareQuery(buffer)
                                       : assembleCommand(word, buffer);
         QTEST(QByteArray(reinterpret_cast<const char *>(buffer), n), "expected");
-    }
-
-    void txPress_data()
-    {
-        QTest::addColumn<PanelState>("before");
-        QTest::addColumn<int>("pos");
-        QTest::addColumn<int>("word"); // -1: nothing queued
-        QTest::addColumn<PanelState>("after");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("repaint");
-
-        auto row = [](const char *name, PanelState before, int pos, int word, PanelState after,
-                      const char *message, bool repaint) {
-            QTest::newRow(name) << before << pos << word << after << QString(message) << repaint;
-        };
-        row("select", tx(1, 6, 0), 3, 0x0353, tx(3, 1, 0), "", true);
-        // A member of the group is never remembered as the previous position.
-        row("old position in group", tx(1, 6, 0x02), 3, 0x0353, tx(3, 6, 0x02), "", true);
-        const PanelState splitOn = tx(2, 4, 0, {{split, 1}, {splitTx, 7}});
-        row("split off on current key", splitOn, 2, 0x0050, tx(2, 4, 0, {{splitTx, 7}}),
-            "Split disabled", false);
-        row("split partner moves", splitOn, 5, 0x0553, tx(2, 4, 0, {{split, 1}, {splitTx, 5}}),
-            "", true);
-        row("split set-up", tx(2, 4, 0, {{choosing, 1}}), 5, 0x3650,
-            tx(2, 4, 0, {{split, 1}, {splitTx, 5}}), "Split configured succesfuly!", false);
-        const PanelState open = tx(2, 4, 0x04, {{selecting, 1}, {edit, 0x01}});
-        row("selection: add", open, 4, -1, tx(2, 4, 0x04, {{selecting, 1}, {edit, 0x11}}), "",
-            false);
-        row("selection: remove", open, 0, -1, tx(2, 4, 0x04, {{selecting, 1}}), "", false);
-    }
-    void txPress()
-    {
-        QFETCH(PanelState, before);
-        QFETCH(int, pos);
-        QFETCH(PanelState, after);
-        const TxPressOutcome outcome = pressTxKey(before, qint8(pos));
-        QTEST(outcome.word ? int(*outcome.word) : -1, "word");
-        QTEST(QString(outcome.message), "message");
-        QTEST(outcome.repaint, "repaint");
-        after.switchPending = 1; // every press skips the next report once
-        QCOMPARE(std::memcmp(&before, &after, sizeof after), 0);
-    }
-
-    void rxPress_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("modeBefore"); // lastRxPos 3 before
-        QTest::addColumn<int>("word");
-        QTest::addColumn<int>("rxPos");
-        QTest::addColumn<int>("lastRxPos");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("RX2") << 1 << 0 << 0x0159 << 2 << 2 << 1;
-        QTest::newRow("RTX from RX") << 8 << 1 << 0x0859 << 9 << 3 << 1;
-        QTest::newRow("RTX from RTX") << 8 << 0 << 0x0859 << 9 << 3 << 0;
-    }
-    void rxPress()
-    {
-        QFETCH(int, index);
-        QFETCH(int, modeBefore);
-        PanelState state;
-        state.lastRxPos = 3;
-        state.rxAntennaMode = quint8(modeBefore);
-        QTEST(int(pressRxKey(state, qint8(index))), "word");
-        QTEST(int(state.rxPos), "rxPos");
-        QTEST(int(state.lastRxPos), "lastRxPos");
-        QTEST(int(state.rxAntennaMode), "mode");
-        QCOMPARE(state.switchPending, quint8(0)); // receive keys skip no report
     }
 
     // Three quick presses leave in press order, paced by the thread, with no poll between.
