@@ -125,66 +125,56 @@ private slots:
 
     void framing_data()
     {
-        QTest::addColumn<QByteArray>("waiting");
-        QTest::addColumn<int>("readLength"); // 0: nothing read
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("ten bytes wait") << QByteArray("IGW\1\2xxxx;") << 0 << false;
-        QTest::newRow("status response") << statusResponse(2) << 13 << true;
-        QTest::newRow("';' inside the mask") << statusResponse(2, 0x3B) << 13 << true;
-        QTest::newRow("garbage") << QByteArray("garbage-garbage") << 15 << false;
-        QTest::newRow("short status ending in ';'") << statusResponse(2).left(10) + ';' << 11
-                                                   << false;
+        QTest::addColumn<QByteArrayList>("writes"); // by the controller, one per callReceber
+        QTest::addColumn<QList<int>>("reads");      // bytes taken each time, 0: none
+        QTest::addColumn<QByteArray>("accepted");   // "+" where a read keeps the link alive
+        const QByteArray status = statusResponse(2);
+
+        QTest::newRow("ten bytes wait, the 11th triggers")
+            << QByteArrayList{"IGW\1\2xxxx;", ";"} << QList<int>{0, 11} << QByteArray("-+");
+        QTest::newRow("status response") << QByteArrayList{status} << QList<int>{13}
+                                         << QByteArray("+");
+        QTest::newRow("';' inside the mask") << QByteArrayList{statusResponse(2, 0x3B)}
+                                             << QList<int>{13} << QByteArray("+");
+        QTest::newRow("garbage") << QByteArrayList{"garbage-garbage"} << QList<int>{15}
+                                 << QByteArray("-");
+        QTest::newRow("short status ending in ';'") << QByteArrayList{status.left(10) + ';'}
+                                                   << QList<int>{11} << QByteArray("-");
+        // The read of 20 ends inside the second response and is dropped; the 6-byte tail
+        // waits, joins the next response into a read of 19 that ends in ";" (framed, though
+        // the decoder finds no "IG"), and the response after that lands whole.
+        QTest::newRow("two responses at once")
+            << QByteArrayList{statusResponse(1) + status, "", statusResponse(3), status}
+            << QList<int>{20, 0, 19, 13} << QByteArray("--++");
     }
     // How much callReceber takes, whether the read keeps the link alive, and the watchdog
     // painting botaoPower idle after a long silence and green again once responses come.
     void framing()
     {
-        QFETCH(QByteArray, waiting);
-        QFETCH(int, readLength);
-        QFETCH(bool, accepted);
+        QFETCH(QByteArrayList, writes);
+        QFETCH(QList<int>, reads);
+        QFETCH(QByteArray, accepted);
         PtyPair pty;
         QVERIFY(connectTo(pty));
-        QVERIFY(pty.write(waiting) && waitForWaiting(waiting.size()));
         auto *power = window->findChild<QWidget *>("botaoPower");
         power->setStyleSheet(styleLinkUp);
         const qint64 stale = monotonicMs() - 100000;
-        lastPacketTime = stale;
-        rxLength = -1;
-        window->callReceber(window);
-
-        QCOMPARE(serialPort->bytesAvailable(), qint64(waiting.size() - readLength));
-        QCOMPARE(rxLength, readLength == 0 ? -1 : readLength);
-        QCOMPARE(lastPacketTime != stale, accepted);
-        if (readLength == 0) {
-            QVERIFY(pty.write(";") && waitForWaiting(waiting.size() + 1));
-            window->callReceber(window); // the eleventh byte triggers the read of all eleven
-            QCOMPARE(rxLength, waiting.size() + 1);
-            accepted = lastPacketTime != stale;
-            QVERIFY(accepted);
-        }
-        window->callReceber(window);
-        QCOMPARE(power->styleSheet() == QLatin1String(styleLinkUp), accepted);
-    }
-
-    // Two responses at once: the read of 20 ends inside the second and is dropped, the
-    // 6-byte tail waits and joins the next response into a read of 19 that ends in ";"
-    // (framed, though the decoder finds no "IG"), and the next response lands whole.
-    void twoResponsesAtOnceRecover()
-    {
-        PtyPair pty;
-        QVERIFY(connectTo(pty));
-        const qint64 stale = monotonicMs() - 100000;
-        const QList<QByteArray> writes{statusResponse(1) + statusResponse(2), {},
-                                       statusResponse(3), statusResponse(4)};
-        const QList<int> waiting{26, 6, 19, 13}, read{20, 20, 19, 13};
+        QByteArray waiting;
         for (int i = 0; i < writes.size(); ++i) {
-            QVERIFY(pty.write(writes[i]) && waitForWaiting(waiting[i]));
+            waiting += writes[i];
+            QVERIFY(pty.write(writes[i]) && waitForWaiting(waiting.size()));
             lastPacketTime = stale;
+            rxLength = -1;
             window->callReceber(window);
-            QCOMPARE(rxLength, read[i]);
-            QCOMPARE(lastPacketTime != stale, i >= 2);
+            QCOMPARE(rxLength, reads[i] ? reads[i] : -1);
+            QCOMPARE(QByteArray(reinterpret_cast<char *>(rxBuffer), qMax(rxLength, 0)),
+                     waiting.left(reads[i]));
+            QCOMPARE(lastPacketTime != stale, accepted[i] == '+');
+            waiting.remove(0, reads[i]);
+            QCOMPARE(serialPort->bytesAvailable(), qint64(waiting.size()));
         }
-        QCOMPARE(QByteArray(reinterpret_cast<char *>(rxBuffer), 13), statusResponse(4));
+        window->callReceber(window);
+        QCOMPARE(power->styleSheet() == QLatin1String(styleLinkUp), accepted.endsWith('+'));
     }
 
     // The controller's end goes away, with the real modal box: one "Critical Error" per
