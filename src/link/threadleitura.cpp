@@ -12,15 +12,20 @@ ThreadLeitura::ThreadLeitura(MainWindow *w) : mainWindow(w)
 
 ThreadLeitura::~ThreadLeitura()
 {
-    // Never leave a loop running that holds a plain pointer to the window.
-    if (isRunning())
-        stopAndWait();
+    // Never leave a loop running that holds a plain pointer to the window. Joining a
+    // thread that has already ended returns at once.
+    stopAndWait();
 }
 
 void ThreadLeitura::stopAndWait()
 {
     stopRequested.store(true, std::memory_order_release);
     wait();
+    // QThread::wait() joins through Qt's own lock, which the thread sanitizer cannot
+    // see. This acquire pairs with the loop's last release, so everything the loop did
+    // (its last look at the window included) visibly happens before the caller goes
+    // on, say, to delete the window.
+    (void)loopFinished.load(std::memory_order_acquire);
 }
 
 namespace {
@@ -55,4 +60,5 @@ void ThreadLeitura::run()
         if (stopRequested.load(std::memory_order_acquire))
             break;
     }
+    loopFinished.store(true, std::memory_order_release);
 }
