@@ -40,9 +40,10 @@ run_asan() {
   configure "$dir" -DORVIK_ASAN=ON
   cmake --build "$dir" -j"$jobs"
   rm -rf "$logs" && mkdir -p "$logs"
+  local ubsan="halt_on_error=1:print_stacktrace=1:suppressions=$supp/ubsan.supp"
   ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:log_path=$logs/asan" \
   LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0" \
-  UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$supp/ubsan.supp:log_path=$logs/ubsan" \
+  UBSAN_OPTIONS="$ubsan:log_path=$logs/ubsan" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs"
   check_reports "$logs" "ASan+UBSan"
 }
@@ -56,7 +57,9 @@ run_tsan() {
   ((${#tests[@]})) || { echo "no test carries the threaded label" >&2; return 1; }
   cmake --build "$dir" -j"$jobs" --target orvik-sim "${tests[@]}"
   rm -rf "$logs" && mkdir -p "$logs"
-  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp:log_path=$logs/tsan" \
+  # A longer history lets a report name both sides of a race.
+  local tsan="halt_on_error=1:second_deadlock_stack=1:history_size=4"
+  TSAN_OPTIONS="$tsan:suppressions=$supp/tsan.supp:log_path=$logs/tsan" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" -L threaded
   check_reports "$logs" "TSan"
 }
