@@ -180,7 +180,7 @@ void JourneysTest::journey_data()
                        "menu actionDisconnect", "status Disconnected", "menu actionLabels",
                        "type lineEdit1 A1", "ok",
                        "status Settings could not be saved to %settings",
-                       "see botaoTecla1 A1", "connect"};
+                       "see botaoRelease @releaseAll", "connect"};
 }
 
 void JourneysTest::journey()

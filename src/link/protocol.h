@@ -20,7 +20,7 @@ constexpr int rxBufferSize = 20;
 extern quint8 txBuffer[txBufferSize];
 extern quint8 rxBuffer[rxBufferSize];
 // How many bytes the last read put into rxBuffer; bytes beyond it are stale. The
-// decoder only ever sees reads that passed isFramedResponse.
+// decoder only ever sees complete responses (isCompleteResponse).
 extern int rxLength;
 
 // Assemble into buffer (at least txBufferSize bytes) from position 0 and return the
