@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "app/mainwindow.h"

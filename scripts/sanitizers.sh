@@ -57,10 +57,11 @@ run_tsan() {
   ((${#tests[@]})) || { echo "no test carries the threaded label" >&2; return 1; }
   cmake --build "$dir" -j"$jobs" --target orvik-sim "${tests[@]}"
   rm -rf "$logs" && mkdir -p "$logs"
+  # One test at a time: these tests time the pacing thread, and TSan slows it already.
   # A longer history lets a report name both sides of a race.
   local tsan="halt_on_error=1:second_deadlock_stack=1:history_size=4"
   TSAN_OPTIONS="$tsan:suppressions=$supp/tsan.supp:log_path=$logs/tsan" \
-    ctest --test-dir "$dir" --output-on-failure -j"$jobs" -L threaded
+    ctest --test-dir "$dir" --output-on-failure -L threaded
   check_reports "$logs" "TSan"
 }
 
