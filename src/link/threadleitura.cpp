@@ -48,8 +48,8 @@ void ThreadLeitura::run()
     // send call (the queue runs in order). The intervals count from the real write, not
     // from our decision to post it: the GUI may reach a call a few milliseconds late,
     // and counting from the decision would let the next poll follow a late one by less
-    // than 150 ms on the wire. Shared, so a stamp still queued when we end stays valid.
-    const auto written = std::make_shared<std::atomic<qint64>>(0);
+    // than 150 ms on the wire.
+    const auto written = writtenStamp;
     auto stampWrite = [written]() {
         written->store(pacingNow().count(), std::memory_order_relaxed);
     };
