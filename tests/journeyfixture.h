@@ -2,10 +2,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,16 +9,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QStandardPaths>
 #include <QThread>
-#include <QVector>
 #include <functional>
 #include <memory>
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -34,12 +28,9 @@
 #include "panel/panelstate.h"
 #include "serialsettings/settingsdialog.h"
 
-// The whole station in one process, the way an operator meets it: the controller
-// simulator on its pseudo-terminal, the panel's window with its real pacing thread,
-// and the operator's hands on the serial settings dialog and the menus. Shared by the
-// end-to-end tests and the long fault drills in bench/.
+// The whole station in one process: the controller simulator on its pseudo-terminal, the
+// panel's window with its real pacing thread. Shared by the end-to-end tests and bench/.
 
-// Runs the event loop until the condition holds or the time is up.
 inline bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
@@ -55,8 +46,7 @@ inline bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 struct SimLine
 {
     double ms = 0;
-    QString dir;  // "rx", "tx", "event"
-    QString kind; // "poll", "select", "garbage", ...
+    QString dir, kind; // rx|tx|event; poll, select, garbage...
     QByteArray bytes;
 };
 
@@ -69,7 +59,7 @@ public:
     QProcess sim;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<ThreadLeitura> pacing;
-    QStringList boxes; // titles of the critical boxes the panel raised
+    QStringList boxes; // titles of the critical boxes raised
 
     ~Station()
     {
@@ -85,7 +75,7 @@ public:
         }
     }
 
-    // Starts the simulator and waits for its banner; empty on success, else the reason.
+    // Empty on success, else the reason.
     QString startSimulator(const QStringList &extra = {})
     {
         const QString program = qEnvironmentVariable("ORVIK_SIM");
@@ -101,7 +91,7 @@ public:
         return banner.endsWith(link) ? QString() : "unexpected banner: " + banner;
     }
 
-    // A fresh start of the panel: state as at program start, window shown, pacing on.
+    // State as at program start, window shown, pacing on.
     void openWindow()
     {
         setCriticalBoxHook([this](QWidget *, const QString &title, const QString &) {
@@ -140,43 +130,35 @@ public:
     {
         QVector<SimLine> lines;
         QFile file(logPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return lines;
-        for (const QByteArray &raw : file.readAll().split('\n')) {
+        for (const QByteArray &raw : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n')
+                                                                     : QByteArrayList()) {
             const QJsonObject o = QJsonDocument::fromJson(raw).object();
-            if (o.isEmpty())
-                continue; // an empty line, or the last one still being written
-            lines.append({o.value("ms").toDouble(), o.value("dir").toString(),
-                          o.value("kind").toString(),
-                          QByteArray::fromHex(o.value("hex").toString().toLatin1())});
+            if (!o.isEmpty()) // not the last line while it is being written
+                lines.append({o["ms"].toDouble(), o["dir"].toString(), o["kind"].toString(),
+                              QByteArray::fromHex(o["hex"].toString().toLatin1())});
         }
         return lines;
     }
 
-    // What the operator's actions put on the wire since the mark: every frame the
-    // controller received except the panel's own status polls and firmware queries.
+    // Every frame the controller received since the mark but polls and firmware queries.
     QList<QByteArray> framesSince(int mark) const
     {
         QList<QByteArray> frames;
-        const QVector<SimLine> lines = log();
-        for (int i = mark; i < lines.size(); ++i) {
-            const SimLine &l = lines.at(i);
+        for (const SimLine &l : log().mid(mark))
             if (l.dir == "rx" && l.kind != "poll" && l.kind != "firmware")
                 frames << l.bytes;
-        }
         return frames;
     }
 
     int countSince(int mark, const QString &dir, const QString &kind) const
     {
-        const QVector<SimLine> lines = log();
         int n = 0;
-        for (int i = mark; i < lines.size(); ++i)
-            n += lines.at(i).dir == dir && lines.at(i).kind == kind;
+        for (const SimLine &l : log().mid(mark))
+            n += l.dir == dir && l.kind == kind;
         return n;
     }
 
-    // Waits until the controller has answered this many more status polls.
+    // Waits for this many more answered status polls.
     bool settle(int answers = 2, int timeoutMs = 5000)
     {
         const int mark = log().size();
@@ -184,9 +166,8 @@ public:
     }
 };
 
-// The serial line carried over TCP with the standard tools, all on 127.0.0.1: ser2net
-// serves the controller's line on a port, socat turns that port back into a local
-// pseudo-terminal at `path` that the panel opens through Serial Settings › Custom.
+// The serial line over TCP on 127.0.0.1: ser2net serves the controller's line on a port,
+// socat turns it back into a local pseudo-terminal at `path`.
 class RemoteLine
 {
 public:
@@ -225,24 +206,22 @@ public:
             return "no free TCP port on 127.0.0.1";
         const QString config = folder + "/ser2net.yaml";
         QFile yaml(config);
-        if (!yaml.open(QIODevice::WriteOnly))
+        if (!yaml.open(QIODevice::WriteOnly)
+            || yaml.write(QString("%YAML 1.1\n---\nconnection: &orvik\n"
+                                  "  accepter: tcp,127.0.0.1,%1\n"
+                                  "  connector: serialdev,%2,9600n81,local\n"
+                                  "  options:\n    kickolduser: true\n")
+                              .arg(port)
+                              .arg(device)
+                              .toUtf8())
+                   < 0)
             return "cannot write " + config;
-        yaml.write(QString("%YAML 1.1\n---\n"
-                           "connection: &orvik\n"
-                           "  accepter: tcp,127.0.0.1,%1\n"
-                           "  connector: serialdev,%2,9600n81,local\n"
-                           "  options:\n"
-                           "    kickolduser: true\n")
-                       .arg(port)
-                       .arg(device)
-                       .toUtf8());
         yaml.close();
         ser2net.setProcessChannelMode(QProcess::MergedChannels);
         ser2net.setStandardOutputFile(folder + "/ser2net.log");
         ser2net.start(server, {"-n", "-d", "-u", "-c", config});
         if (!ser2net.waitForStarted(5000))
             return "cannot start " + server;
-        // ser2net listens once it has read its configuration.
         if (!waitFor([&] { return listening(); }, 10000))
             return "ser2net does not listen on 127.0.0.1:" + QString::number(port);
         path = folder + "/remote-tty";
@@ -258,38 +237,27 @@ public:
     }
 
 private:
-    // A port nobody holds now (the kernel picks it for a bind to port 0); ser2net takes
-    // it a moment later.
+    // A port nobody holds now, picked by the kernel; ser2net takes it a moment later.
     static quint16 freeLoopbackPort()
     {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (fd < 0)
-            return 0;
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        quint16 port = 0;
-        if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-            && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-            port = ntohs(address.sin_port);
-        ::close(fd);
-        return port;
+        auto *a = reinterpret_cast<sockaddr *>(&address);
+        const bool ok =
+            fd >= 0 && ::bind(fd, a, length) == 0 && ::getsockname(fd, a, &length) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return ok ? ntohs(address.sin_port) : 0;
     }
 
-    bool listening() const
+    bool listening() const // a line "0100007F:PORT 00000000:0000 0A" (LISTEN) in the table
     {
         QFile tcp("/proc/net/tcp");
-        if (!tcp.open(QIODevice::ReadOnly))
-            return false;
-        // 0100007F:PORT in state 0A (LISTEN).
-        const QByteArray local = QByteArray("0100007F:")
-                                 + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-        for (const QByteArray &line : tcp.readAll().split('\n')) {
-            const QList<QByteArray> f = line.simplified().split(' ');
-            if (f.size() > 3 && f.at(1) == local && f.at(3) == "0A")
-                return true;
-        }
-        return false;
+        const QByteArray port16 = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+        return tcp.open(QIODevice::ReadOnly)
+               && tcp.readAll().contains(" 0100007F:" + port16 + " 00000000:0000 0A ");
     }
 };

@@ -1,6 +1,5 @@
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QRandomGenerator>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -8,26 +7,12 @@
 #include "journeyfixture.h"
 #include "panel/styles.h"
 
-// The operator's journeys through the whole program: the real window and pacing thread
-// against the controller simulator on a pseudo-terminal, driven through the dialog,
-// the menus, the keys and the keyboard. Each journey is a short script; its checks
-// are the exact bytes the controller received and the looks of the keys on screen.
-//
-//   sim <line>        a line for the simulator's console (busy 3,6 / tx on / hangup 300)
-//   press <key>       a mouse click on a visible key of the window or an open dialog
-//   key F<n>          a function key on the window
-//   menu <action>     a menu action, as the operator chooses it
-//   type <edit> <t>   replaces the text of a line edit by typing
-//   ok                the OK button of the open labels dialog
-//   drained           the panel's command queue is empty (sent, or dropped if closed)
-//   connect           Serial Settings › Custom, the simulator's path, Apply, Connect
-//   file random|dir   before the panel starts: random bytes, or a directory, where the
-//                     panel settings file belongs
-//   sent <frame>      the controller has received exactly the frames named so far
-//   see <w> <v>       @style: the widget's style sheet; shown/hidden; else its text
-//   status <text>     the status bar's message (%settings: the panel settings file)
-//   boxes <n>         critical boxes raised so far
-//   answered <k> <n>  the simulator gave at least n answers of kind k
+// The operator's journeys: the real window and pacing thread against the simulator on a
+// pseudo-terminal. Steps: sim <console line>; press <key>; key F<n>; menu <action>;
+// type <edit> <text>; ok (labels dialog); drained (queue empty); connect (Serial Settings ›
+// Custom, Apply, Connect); file random|dir (before start-up, in the panel file's place);
+// sent <frame> (exactly the frames so far); see <widget> @style|shown|hidden|text;
+// status <text> (%settings: the panel file); boxes <n>; answered <kind> <n>.
 class JourneysTest : public QObject
 {
     Q_OBJECT
@@ -70,16 +55,6 @@ QString seen(QWidget *widget, const QString &expected)
     return widget->property("text").toString();
 }
 
-QStringList hangUps(int times)
-{
-    QStringList script;
-    for (int n = 1; n <= times; ++n)
-        script << "sim hangup 300" << QString("boxes %1").arg(n) << "status Disconnected"
-               << "connect"
-               << "status Connected! Firmware Revision: 1 . 0" << "see botaoPower @linkUp";
-    return script << "press botaoTecla2" << "sent IGS1;" << "see botaoTecla2 @selected";
-}
-
 } // namespace
 
 void JourneysTest::journey_data()
@@ -89,13 +64,12 @@ void JourneysTest::journey_data()
         << QStringList{"press botaoTecla4", "see botaoTecla4 @selected", "see botaoTecla1 @idle",
                        "sent IGS3;", "key F6", "sent IGS5;", "see botaoTecla6 @selected",
                        "see botaoTecla4 @idle", "key F9", "see botaoTecla6 @selected"};
-    QTest::newRow("busy antennas; the controller refuses a busy one")
+    QTest::newRow("busy antennas, the controller refuses one; transmitting")
         << QStringList{"sim busy 3,6", "see botaoBusy3 @busy", "see botaoBusy6 @busy",
                        "see botaoBusy1 @idle", "press botaoTecla3", "see botaoTecla3 @selected",
                        "sent IGS2;", "see botaoTecla1 @selected", "see botaoTecla3 @idle",
-                       "sim busy none", "see botaoBusy3 @idle"};
-    QTest::newRow("transmitting")
-        << QStringList{"sim tx on", "see botaoSend @alert", "sim tx off", "see botaoSend @idle"};
+                       "sim busy none", "see botaoBusy3 @idle", "sim tx on",
+                       "see botaoSend @alert", "sim tx off", "see botaoSend @idle"};
     QTest::newRow("Enable, RX keys and RTX, Enable off")
         << QStringList{"see botaoTeclaRX2 hidden", "menu actionEnable", "see groupFendril shown",
                        "see botaoTeclaRTX @rxSelected", "press botaoTeclaRX2", "sent IGY1;",
@@ -109,15 +83,6 @@ void JourneysTest::journey_data()
                        "see botaoTecla1 @standby", "press botaoSplit", "sent IGP//0;",
                        "status Split disabled", "see botaoSplit @idle",
                        "see botaoTecla1 @selected", "see botaoTecla3 @idle"};
-    QTest::newRow("split pair while transmitting, off by the selected key")
-        << QStringList{"menu actionSplit", "press botaoSplit", "press botaoTecla5",
-                       "sent IGP041;", "see botaoTecla5 @active", "sim tx on",
-                       "see botaoTecla1 @active", "see botaoTecla5 @standby",
-                       "press botaoTecla1", "sent IGP//0;", "status Split disabled",
-                       "sim tx off", "see botaoTecla1 @selected", "see botaoTecla5 @idle"};
-    QTest::newRow("Split key without its menu gate does nothing")
-        << QStringList{"press botaoSplit", "press botaoTecla3", "sent IGS2;",
-                       "see botaoTecla3 @selected", "see botaoSplit @idle"};
     QTest::newRow("super split group edited and confirmed")
         << QStringList{"menu actionSuper_Split", "press botaoSuperSplit",
                        "status Choose antennas for Super Split:", "see botaoSuperSplit @alert",
@@ -126,28 +91,19 @@ void JourneysTest::journey_data()
                        "status Super Split configured succesfully!", "see botaoTecla2 @group",
                        "see botaoTecla5 @group", "see botaoTecla1 @selected",
                        "see botaoSuperSplit @idle"};
-    QTest::newRow("super split selection abandoned for a split")
-        << QStringList{"menu actionSuper_Split", "menu actionSplit", "press botaoSuperSplit",
-                       "press botaoTecla4", "press botaoSplit", "status Choose the TX position:",
-                       "press botaoTecla7", "sent IGP061;", "see botaoTecla7 @active",
-                       "see botaoTecla1 @standby", "see botaoTecla4 @idle"};
     QTest::newRow("rotor on and off, gate first")
         << QStringList{"press botaoRotor3", "press botaoTecla4", "sent IGS3;",
                        "menu actionRotors", "press botaoRotor2", "sent IGV42;",
                        "see botaoRotor2 @alert", "press botaoRotor2", "sent IGV40;",
                        "see botaoRotor2 @idle"};
-    QTest::newRow("Release")
-        << QStringList{"press botaoTecla4", "sent IGS3;", "see botaoTecla4 @selected",
-                       "press botaoRelease", "sent IGX0;", "see botaoTecla4 @idle",
-                       "see botaoTecla1 @idle"};
     QTest::newRow("Release ALL, and back to Release")
         << QStringList{"menu actionRotors", "press botaoRotor1", "sent IGV11;",
                        "see botaoRotor1 @alert", "menu actionRelease_ALL",
                        "see botaoRelease RELEASE ALL", "see botaoRelease @releaseAll",
                        "press botaoRelease", "sent IGX1;", "see botaoRotor1 @idle",
                        "see botaoTecla1 @idle", "menu actionRelease_ALL",
-                       "see botaoRelease Release", "see botaoRelease @idle",
-                       "press botaoRelease", "sent IGX0;"};
+                       "see botaoRelease Release", "see botaoRelease @idle", "press botaoTecla4",
+                       "sent IGS3;", "press botaoRelease", "sent IGX0;", "see botaoTecla4 @idle"};
     QTest::newRow("labels edited and accepted")
         << QStringList{"menu actionLabels", "type lineEdit4 TX4", "type lineEditAnt4 Yagi 20m",
                        "type lineEditID PY2 contest", "ok", "see botaoTecla4 TX4",
@@ -163,7 +119,13 @@ void JourneysTest::journey_data()
                        "press botaoTecla4", "drained", "boxes 0", "connect",
                        "status Connected! Firmware Revision: 1 . 0", "press botaoTecla5",
                        "sent IGS4;", "see botaoTecla5 @selected"};
-    QTest::newRow("five hang-ups, each one box and a reconnect") << hangUps(5);
+    QStringList hangUps;
+    for (int n = 1; n <= 5; ++n)
+        hangUps << "sim hangup 300" << QString("boxes %1").arg(n) << "status Disconnected"
+                << "connect" << "status Connected! Firmware Revision: 1 . 0"
+                << "see botaoPower @linkUp";
+    QTest::newRow("five hang-ups, each one box and a reconnect")
+        << hangUps + QStringList{"press botaoTecla2", "sent IGS1;", "see botaoTecla2 @selected"};
     QTest::newRow("garbage and truncated answers, then a valid status")
         << QStringList{"sim garbage 5", "sim truncate 5 8", "sim busy 2", "press botaoTecla4",
                        "sent IGS3;", "answered garbage 5", "answered truncated 5",
@@ -174,13 +136,9 @@ void JourneysTest::journey_data()
                        "see botaoTecla1 ", "press botaoTecla2", "sent IGS1;",
                        "see botaoTecla2 @selected"};
     QTest::newRow("settings file cannot be written: told, the panel goes on")
-        << QStringList{"file dir", "see botaoRelease Release", "menu actionRelease_ALL",
+        << QStringList{"file dir", "menu actionRelease_ALL",
                        "status Settings could not be saved to %settings",
-                       "see botaoRelease @releaseAll", "press botaoRelease", "sent IGX1;",
-                       "menu actionDisconnect", "status Disconnected", "menu actionLabels",
-                       "type lineEdit1 A1", "ok",
-                       "status Settings could not be saved to %settings",
-                       "see botaoRelease @releaseAll", "connect"};
+                       "see botaoRelease @releaseAll", "press botaoRelease", "sent IGX1;"};
 }
 
 void JourneysTest::journey()
@@ -207,8 +165,6 @@ void JourneysTest::journey()
     QCOMPARE(station.framesSince(mark), sent);
 }
 
-// The opening every journey shares: the simulator's line through Serial Settings ›
-// Custom, Connect, and the first answers on the panel.
 void JourneysTest::start(Station &station)
 {
     const QString error = station.startSimulator();
@@ -232,10 +188,9 @@ void JourneysTest::run(Station &station, const QString &step)
         if (arg == "dir") {
             QVERIFY(QDir().mkpath(panelSettingsPath()));
         } else {
-            QByteArray noise(4096, '\0');
-            QRandomGenerator generator(20240611);
-            for (char &c : noise)
-                c = char(generator.bounded(256));
+            QByteArray noise;
+            for (quint32 x = 20240611; noise.size() < 4096; x = x * 1103515245 + 12345)
+                noise += char(x >> 16);
             writePanelFile(noise);
         }
     } else if (verb == "sim") {

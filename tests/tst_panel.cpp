@@ -196,7 +196,6 @@ private slots:
         row("RX2", "R1", onRtx, 0x0159, state(0, 0, 0, {{lastRx, 2}, {rxPos, 2}, {rxMode, 1}}));
         row("RTX from RX", "R8", onRx, 0x0859,
             state(0, 0, 0, {{lastRx, 3}, {rxPos, 9}, {rxMode, 1}}));
-        row("RTX from RTX", "R8", onRtx, 0x0859, state(0, 0, 0, {{lastRx, 3}, {rxPos, 9}}));
     }
     void press()
     {
@@ -238,7 +237,6 @@ private slots:
                                      "FW Revision: 1.12";
         QTest::newRow("status cut to 12") << status(7, 0, 0xF0, 1, 0, 0, 0, 0, 0).left(11) + ';'
                                           << false << unchanged;
-        QTest::newRow("status cut to 5") << QByteArray("IGT\x06;") << false << unchanged;
         QTest::newRow("firmware cut to 5") << QByteArray("IGW\x09;") << false << unchanged;
         QTest::newRow("not IG") << QByteArray("XGT").append(9, '\x01').append(';') << false
                                 << unchanged;
@@ -273,7 +271,6 @@ private slots:
         QTest::addColumn<int>("logged"); // "Voltou p 1!!" over two equal responses
         QTest::newRow("0 -> 1 restores the last") << 0 << 1 << "RX3" << 1;
         QTest::newRow("1 -> 0 is RTX") << 1 << 0 << "RTX" << 0;
-        QTest::newRow("unknown value from 0") << 0 << 2 << "RTX" << 0;
         QTest::newRow("unknown value from 1") << 1 << 7 << "RX2" << 0;
     }
     void receiveMode()

@@ -132,8 +132,6 @@ private slots:
 
         QTest::newRow("ten bytes wait, the 11th triggers")
             << QByteArrayList{"IGW\1\2xxxx;", ";"} << QList<int>{0, 11} << QByteArray("-+");
-        QTest::newRow("status response") << QByteArrayList{status} << QList<int>{13}
-                                         << QByteArray("+");
         QTest::newRow("';' inside the mask") << QByteArrayList{statusResponse(2, 0x3B)}
                                              << QList<int>{13} << QByteArray("+");
         QTest::newRow("garbage") << QByteArrayList{"garbage-garbage"} << QList<int>{15}

@@ -63,7 +63,6 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("path");
         QTest::newRow("no argument") << QStringList{"panel"} << "/base/settings.ini";
-        QTest::newRow("7") << QStringList{"panel", "7"} << "/base/settings7.ini";
         QTest::newRow("7 8") << QStringList{"panel", "7", "8"} << "/base/settings7.ini";
         QTest::newRow("one empty argument") << QStringList{"panel", ""} << "/base/settings.ini";
         QTest::newRow("verbatim") << QStringList{"panel", "a b"} << "/base/settingsa b.ini";
@@ -83,16 +82,11 @@ private slots:
         QTest::addColumn<QVariant>("expected");
         QTest::newRow("flag empty") << QByteArray("v=") << "flag" << QVariant(false);
         QTest::newRow("flag FALSE") << QByteArray("v=FALSE") << "flag" << QVariant(false);
-        QTest::newRow("flag 1") << QByteArray("v=1") << "flag" << QVariant(true);
         QTest::newRow("flag no") << QByteArray("v=no") << "flag" << QVariant(true);
         QTest::newRow("number -2") << QByteArray("v=-2") << "number" << QVariant(-2);
-        QTest::newRow("number word") << QByteArray("v=abc") << "number" << QVariant(0);
         QTest::newRow("number 3x") << QByteArray("v=3x") << "number" << QVariant(0);
         QTest::newRow("text bare comma") << QByteArray("v=A, B") << "text" << QVariant("A, B");
-        QTest::newRow("text number") << QByteArray("v=42") << "text" << QVariant("42");
         QTest::newRow("index 200 narrowed") << QByteArray("v=200") << "index" << QVariant(-56);
-        QTest::newRow("index 257 narrowed") << QByteArray("v=257") << "index" << QVariant(1);
-        QTest::newRow("index COM3") << QByteArray("v=COM3") << "index" << QVariant(0);
     }
     void handEditedValues()
     {
@@ -130,7 +124,6 @@ private slots:
         QTest::addColumn<bool>("releaseAll");
         QTest::addColumn<bool>("receivers");
         QTest::newRow("no file") << QByteArray() << false << false;
-        QTest::newRow("both true") << QByteArray("RL=true\nREC=true\n") << true << true;
         QTest::newRow("RL only") << QByteArray("RL=true\nREC=false\n") << true << false;
         QTest::newRow("REC only, by hand") << QByteArray("REC=1\n") << false << true;
     }
@@ -192,13 +185,10 @@ private slots:
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("label");
-        QTest::newRow("spaces") << "A B " << "  two  spaces  ";
-        QTest::newRow("commas") << "1,2" << "40m, 20m,15m";
-        QTest::newRow("equals") << "a=b" << "x = y=";
-        QTest::newRow("quotes") << "\"q\"" << "the \"long\" 'one'";
-        QTest::newRow("non-ASCII") << QString::fromUtf8("ÇãÖß") << QString::fromUtf8("São Ж");
-        QTest::newRow("comment marks") << ";#" << "; not # a comment";
-        QTest::newRow("backslash, brackets") << "\\[" << "C:\\x [General]";
+        QTest::newRow("spaces, quotes, equals") << "A \"=" << "  the \"long\" 'one' = y=  ";
+        QTest::newRow("commas, comment marks") << "1,;#" << "40m, 20m,15m; not # a comment";
+        QTest::newRow("non-ASCII, backslash, brackets")
+            << QString::fromUtf8("Ç\\[ß") << QString::fromUtf8("São Ж C:\\x [General]");
     }
     void labelsRoundTrip()
     {
