@@ -200,7 +200,7 @@ private slots:
     void bundleImages()
     {
         QMap<QString, QSize> images{
-            {"down_arrow.png", {7, 5}},     {"handle.png", {6, 6}},         {"checkbox.png", {9, 9}},
+            {"down_arrow.png", {7, 5}}, {"handle.png", {6, 6}}, {"checkbox.png", {9, 9}},
             {"logo1.jpg", {168, 61}},       {"Logomarca.png", {1559, 556}},
             {"orvik-panel.png", {128, 128}}, {"Logomarca Branco.png", {1558, 715}}};
         for (const char *swatch : {"white", "yellow", "black", "corSplit", "corSuperSplit"})
