@@ -3,9 +3,6 @@
 #include "app/mainwindow.h"
 #include "link/pacing.h"
 
-#include <atomic>
-#include <memory>
-
 ThreadLeitura::ThreadLeitura(MainWindow *w) : mainWindow(w)
 {
     // The window pointer travels with queued calls; the type must be known by name.
@@ -44,22 +41,12 @@ PacingTime pacingNow()
 
 void ThreadLeitura::run()
 {
-    // The moment the GUI thread finished the last send, stamped there right after the
-    // send call (the queue runs in order). The intervals count from the real write, not
-    // from our decision to post it: the GUI may reach a call a few milliseconds late,
-    // and counting from the decision would let the next poll follow a late one by less
-    // than 150 ms on the wire.
-    const auto written = writtenStamp;
-    auto stampWrite = [written]() {
-        written->store(pacingNow().count(), std::memory_order_relaxed);
-    };
     // Both stamps hold microseconds of the pacing clock.
     lastSendTime = pacingNow().count();
     for (;;) {
         msleep(cyclePeriodMs);
         const PacingTime now = pacingNow();
         loopTime = now.count();
-        lastSendTime = qMax(lastSendTime, written->load(std::memory_order_relaxed));
         // Only the atomic count crosses threads; the queue itself belongs to the GUI.
         const PacingDecision decision = decidePacing(now, PacingTime(lastSendTime),
                                                      mainWindow->switchQueue.pendingCount());
@@ -68,8 +55,6 @@ void ThreadLeitura::run()
             QMetaObject::invokeMethod(mainWindow, "callEnvioFila", Qt::QueuedConnection);
         if (decision.sendPoll)
             QMetaObject::invokeMethod(mainWindow, "callEnviar", Qt::QueuedConnection);
-        if (decision.sendQueued || decision.sendPoll)
-            QMetaObject::invokeMethod(mainWindow, stampWrite, Qt::QueuedConnection);
         QMetaObject::invokeMethod(mainWindow, "callReceber", Qt::QueuedConnection,
                                   Q_ARG(MainWindow *, mainWindow));
         if (stopRequested.load(std::memory_order_acquire))

@@ -2,7 +2,6 @@
 
 #include <QThread>
 #include <atomic>
-#include <memory>
 
 class MainWindow;
 
@@ -29,11 +28,5 @@ private:
     std::atomic<bool> stopRequested{false};
     // Set as the loop's last act; read after the join (see stopAndWait).
     std::atomic<bool> loopFinished{false};
-    // When the GUI thread last finished a send (microseconds of the pacing clock).
-    // Made here, on the GUI thread before the loop starts, so the first stamp the GUI
-    // writes is ordered after its creation; shared, so a stamp still queued when the
-    // thread ends stays valid.
-    const std::shared_ptr<std::atomic<qint64>> writtenStamp =
-        std::make_shared<std::atomic<qint64>>(0);
     MainWindow *mainWindow;
 };
