@@ -70,8 +70,7 @@ private slots:
     void pathRule()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(QString, path);
-        QCOMPARE(settingsFilePath(arguments, "/base"), path);
+        QTEST(settingsFilePath(arguments, "/base"), "path");
     }
 
     // What a text editor may leave in the file, read through QSettings and the conversions.
