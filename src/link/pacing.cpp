@@ -22,3 +22,11 @@ bool linkIsAlive(qint64 now, qint64 lastPacket)
 {
     return now - lastPacket <= linkSilenceLimitMs;
 }
+
+PacingTime pacingNow()
+{
+    using namespace std::chrono;
+    return duration_cast<PacingTime>(steady_clock::now().time_since_epoch());
+}
+
+std::atomic<qint64> lastFrameWritten{0};

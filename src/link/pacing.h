@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <atomic>
 #include <chrono>
 
 // The conversation's timing, all in milliseconds on the monotonic clock.
@@ -15,6 +16,15 @@ constexpr qint64 linkSilenceLimitMs = 1500; // longer without a response means n
 // cycles of 25.1 ms could read as exactly 150 and push the poll to a seventh, past
 // 175 ms on the wire.
 using PacingTime = std::chrono::microseconds;
+
+// Now on that clock.
+PacingTime pacingNow();
+
+// When the GUI thread last handed a frame to the port, in microseconds of the pacing
+// clock. The GUI may reach a posted send a few milliseconds late; the pacing thread
+// counts its intervals from the later of its own decision and this stamp, so "more than
+// 100 ms" and "more than 150 ms" hold on the wire too, not just where the thread decides.
+extern std::atomic<qint64> lastFrameWritten;
 
 // What one cycle of the pacing thread should post to the window.
 struct PacingDecision

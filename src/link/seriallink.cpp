@@ -22,6 +22,7 @@ void writeFrame(const quint8 *bytes, int n)
         return;
     traceWrite(bytes, n);
     serialPort->write(reinterpret_cast<const char *>(bytes), n);
+    lastFrameWritten.store(pacingNow().count(), std::memory_order_relaxed);
 }
 
 namespace {

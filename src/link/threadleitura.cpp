@@ -28,17 +28,6 @@ void ThreadLeitura::stopAndWait()
     (void)loopFinished.load(std::memory_order_acquire);
 }
 
-namespace {
-
-// The same monotonic clock as monotonicMs(), to the microsecond.
-PacingTime pacingNow()
-{
-    using namespace std::chrono;
-    return duration_cast<PacingTime>(steady_clock::now().time_since_epoch());
-}
-
-} // namespace
-
 void ThreadLeitura::run()
 {
     // Both stamps hold microseconds of the pacing clock.
@@ -47,7 +36,9 @@ void ThreadLeitura::run()
         msleep(cyclePeriodMs);
         const PacingTime now = pacingNow();
         loopTime = now.count();
-        // Only the atomic count crosses threads; the queue itself belongs to the GUI.
+        lastSendTime = qMax(lastSendTime, lastFrameWritten.load(std::memory_order_relaxed));
+        // Only the queue's atomic count and the last write's stamp cross threads; the
+        // queue itself belongs to the GUI.
         const PacingDecision decision = decidePacing(now, PacingTime(lastSendTime),
                                                      mainWindow->switchQueue.pendingCount());
         lastSendTime = decision.lastSend.count();
