@@ -29,26 +29,7 @@ fi
 # captions and labels the first time, so a real installation's settings stay apart.
 demo_settings=build/src/settingsdemo.ini
 if [ ! -e "$demo_settings" ]; then
-  cat > "$demo_settings" <<'INI'
-[General]
-K1=1
-K2=2
-K3=3
-K4=4
-K5=5
-K6=6
-K7=7
-K8=8
-ID=Contest Station
-ANT1=160m
-ANT2=80m
-ANT3=40m
-ANT4=20m
-ANT5=15m
-ANT6=10m
-ANT7=6m
-ANT8=Dummy
-INI
+  cp scripts/demo-settings.ini "$demo_settings"
 fi
 
 sleep 0.5

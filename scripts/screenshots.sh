@@ -34,27 +34,8 @@ split_key() { click "$panel_win" 100 $((top + 50)); }
 super_split_key() { click "$panel_win" 100 $((top + 80)); }
 configs() { click "$panel_win" 65 10; for _ in $(seq "$1"); do xdotool key Down; done; xdotool key Return; sleep 0.3; }
 
-cat > build/src/settingsshots.ini <<'INI'
-[General]
-K1=1
-K2=2
-K3=3
-K4=4
-K5=5
-K6=6
-K7=7
-K8=8
-ID=Contest Station
-ANT1=160m
-ANT2=80m
-ANT3=40m
-ANT4=20m
-ANT5=15m
-ANT6=10m
-ANT7=6m
-ANT8=Dummy
-REC=true
-INI
+# The demo's captions and labels, with the receiver group shown.
+{ cat scripts/demo-settings.ini; echo "REC=true"; } > build/src/settingsshots.ini
 
 build/sim/orvik-sim --link "$work/tty" --fw 2.7 < "$work/sim-in" > "$work/sim.out" 2>&1 &
 sim_pid=$!
