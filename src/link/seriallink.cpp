@@ -83,9 +83,7 @@ void MainWindow::openSerialPort()
     statusBar()->showMessage(tr("Connected to %1 : %2, %3, %4, %5, %6")
                                  .arg(p.portName, p.baudRateText, p.dataBitsText,
                                       p.parityText, p.stopBitsText, p.flowControlText));
-    const int n = assembleFirmwareQuery(txBuffer);
-    if (serialPort->isOpen())
-        writeFrame(txBuffer, n);
+    writeFrame(txBuffer, assembleFirmwareQuery(txBuffer));
 }
 
 void MainWindow::closeSerialPort()
@@ -122,9 +120,8 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
 void MainWindow::callEnviar()
 {
     ensureSerialPort();
-    const int n = assemblePoll(txBuffer);
-    if (serialPort->isOpen())
-        writeFrame(txBuffer, n);
+    // Assembled whether or not the port is open; written only when it is.
+    writeFrame(txBuffer, assemblePoll(txBuffer));
 }
 
 void MainWindow::callReceber(MainWindow *w)
