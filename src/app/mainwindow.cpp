@@ -48,6 +48,9 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     closeSerialPort();
+    // The port goes with the window as its child; nothing may reach it after that.
+    if (serialPort && serialPort->parent() == this)
+        serialPort = nullptr;
     delete ui;
     delete anchorLayout;
 }
