@@ -5,7 +5,6 @@
 #include "panel/styles.h"
 
 const char *const msgChooseTxPosition = QT_TRANSLATE_NOOP("MainWindow", "Choose the TX position:");
-const char *const msgSplitDisabled = QT_TRANSLATE_NOOP("MainWindow", "Split disabled");
 const char *const msgChooseSuperSplit =
     QT_TRANSLATE_NOOP("MainWindow", "Choose antennas for Super Split:");
 const char *const msgSuperSplitConfigured =
@@ -26,7 +25,7 @@ ModeOutcome splitToggle(PanelState &state)
     if (state.splitActive) {
         outcome.word = makeCommandWord('P', 0);
         state.splitActive = 0;
-        outcome.message = msgSplitDisabled;
+        outcome.message = msgSplitOff;
     } else {
         state.splitAwaitingTx = 1;
         outcome.message = msgChooseTxPosition;

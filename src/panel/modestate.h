@@ -26,7 +26,6 @@ struct ModeOutcome
 
 // The status-bar texts of the modes, marked for translation in the window's context.
 extern const char *const msgChooseTxPosition;
-extern const char *const msgSplitDisabled;
 extern const char *const msgChooseSuperSplit;
 extern const char *const msgSuperSplitConfigured;
 
