@@ -1,11 +1,11 @@
 #include "link/clock.h"
 
-#include <chrono>
+#include "link/pacing.h"
 
+// One clock for the whole link: the pacing thread's, in whole milliseconds.
 qint64 monotonicMs()
 {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(pacingNow()).count();
 }
 
 qint64 lastPacketTime = monotonicMs();
