@@ -1,14 +1,13 @@
-// Feeds arbitrary byte streams through the panel's whole read path: the read
-// threshold and 20-byte reads of callReceber, the framing decision, the dispatch, the
-// status and firmware decoding, the panel state and the painters on the real widgets
-// of one MainWindow under the offscreen platform.
+// Feeds arbitrary byte streams through the panel's whole read path: the bounded input
+// buffer and its framing, the dispatch, the status and firmware decoding, the panel
+// state and the painters on the real widgets of one MainWindow under the offscreen
+// platform.
 //
 // The port is modelled, not opened: a pseudo-terminal round trip per input would cost
-// milliseconds, and the code after the read (acceptRead) is the same one callReceber
-// runs. The controller answers one response per poll, so bytes "arrive" up to and
-// including the next ";" (or the end of the input); after each arrival the panel reads,
-// as its 25 ms cycle does, up to 20 bytes at a time while more than 10 are waiting, and
-// a tail of 10 bytes or fewer is left unread, as at a real port.
+// milliseconds, and the code after the read (acceptBytes) is the same one callReceber
+// runs. Bytes "arrive" up to and including the next ";" (or the end of the input), and
+// each arrival is read whole, as the 25 ms cycle reads whatever is waiting; a frame cut
+// by an arrival waits in the buffer for the rest.
 //
 // Each input starts from the panel's start state and idle look, so a finding
 // reproduces from its one file. An input that begins with '#' and 15 more bytes sets
@@ -24,6 +23,7 @@
 #include "app/mainwindow.h"
 #include "app/resources.h"
 #include "link/clock.h"
+#include "link/linksession.h"
 #include "link/protocol.h"
 #include "link/seriallink.h"
 #include "panel/panelstate.h"
@@ -68,6 +68,7 @@ void startFresh(MainWindow &w, const PanelState &state)
     panelState = state;
     std::memset(rxBuffer, 0, sizeof rxBuffer);
     rxLength = 0;
+    linkSession.start(monotonicMs());
     lastPacketTime = monotonicMs() - 60 * 1000;
     w.callReceber(&w);
 }
@@ -92,17 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     startFresh(w, state);
 
     std::size_t arrived = 0; // bytes the controller has sent so far
-    std::size_t readPos = 0; // bytes the panel has read so far
     while (arrived < size) {
         const std::uint8_t *end =
             static_cast<const std::uint8_t *>(std::memchr(data + arrived, ';', size - arrived));
-        arrived = end ? std::size_t(end - data) + 1 : size;
-        while (enoughToRead(qint64(arrived - readPos))) {
-            const int n = int(std::min<std::size_t>(rxBufferSize, arrived - readPos));
-            std::memcpy(rxBuffer, data + readPos, std::size_t(n));
-            readPos += std::size_t(n);
-            acceptRead(&w, n);
-        }
+        const std::size_t upTo = end ? std::size_t(end - data) + 1 : size;
+        acceptBytes(&w, reinterpret_cast<const char *>(data + arrived), int(upTo - arrived));
+        arrived = upTo;
     }
     // The painters restyled the real widgets above; drawing them on the offscreen
     // surface is Qt's own work and costs more than the rest together, so the widgets

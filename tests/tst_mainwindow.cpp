@@ -110,6 +110,7 @@ private slots:
         QTest::newRow("bar") << "menuBar" << "menuArquivo:File|menuConfigs:Configs|menuTools:Help";
         QTest::newRow("File") << "menuArquivo"
                               << "actionConnect_to_KELMAR:Connect|actionDisconnect:Disconnect|"
+                                 "actionReconnect_Automatically:Reconnect Automatically*|"
                                  "actionConfigure:Serial Settings|actionLabels:Labels|"
                                  "menuRelease:Release|menuReceiver_Antennas:Receiver Antennas";
         QTest::newRow("Release") << "menuRelease" << "actionRelease_ALL:Release ALL*";

@@ -232,12 +232,14 @@ private slots:
                                                  << "Biiiiiii iiiR ii||";
         QTest::newRow("rotor 255") << status(0, 255, 0x7F, 255, 0, 255, 0, 0, 0) << true
                                    << "iiiiiiiB iiii ii||";
-        QTest::newRow("firmware") << QByteArray("IGW\x01\x0c\x00;", 7) << false
+        QTest::newRow("firmware") << QByteArray("IGW\x01\x0c;") << false
                                   << "BBBBBBBB iiRi RR|Connected! Firmware Revision: 1 . 12|"
                                      "FW Revision: 1.12";
         QTest::newRow("status cut to 12") << status(7, 0, 0xF0, 1, 0, 0, 0, 0, 0).left(11) + ';'
                                           << false << unchanged;
         QTest::newRow("firmware cut to 5") << QByteArray("IGW\x09;") << false << unchanged;
+        QTest::newRow("firmware of 7") << QByteArray("IGW\x01\x0c\x00;", 7) << false
+                                       << unchanged;
         QTest::newRow("not IG") << QByteArray("XGT").append(9, '\x01').append(';') << false
                                 << unchanged;
     }

@@ -10,7 +10,9 @@
 #include "app/mainwindow.h"
 #include "link/clock.h"
 #include "link/criticalbox.h"
+#include "link/pacing.h"
 #include "link/protocol.h"
+#include "panel/panelstate.h"
 #include "link/seriallink.h"
 #include "panel/styles.h"
 #include "ptypair.h"
@@ -70,6 +72,7 @@ private slots:
     void initTestCase() { qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit()); }
     void init()
     {
+        panelState = PanelState{};
         window = new MainWindow;
         boxes.clear();
         setCriticalBoxHook([this](QWidget *, const QString &title, const QString &) {
@@ -98,8 +101,8 @@ private slots:
         QCOMPARE(shown(), "Connected to " + pty.slavePath() + " : 9600, 8, None, 1, None --");
         assembleCommand(makeCommandWord('P', 0x36), txBuffer); // its tail must not leak
         window->callEnviar();
-        window->callEnviar();
-        QCOMPARE(pty.read(11, 300), QByteArray("IGT3;IGT3;"));
+        window->callEnviar(); // too soon after the first: waits for its turn
+        QCOMPARE(pty.read(11, 300), QByteArray("IGT3;"));
         window->findChild<QAction *>("actionDisconnect")->trigger();
         QVERIFY(!serialPort->isOpen());
         QCOMPARE(shown(), QStringLiteral("Disconnected ++"));
@@ -126,53 +129,61 @@ private slots:
     void framing_data()
     {
         QTest::addColumn<QByteArrayList>("writes"); // by the controller, one per callReceber
-        QTest::addColumn<QList<int>>("reads");      // bytes taken each time, 0: none
-        QTest::addColumn<QByteArray>("accepted");   // "+" where a read keeps the link alive
+        QTest::addColumn<QByteArray>("alive");      // "+" where a cycle keeps the link alive
+        QTest::addColumn<int>("txPos");             // the TX position the panel ends with
         const QByteArray status = statusResponse(2);
+        const QByteArray phantom("IGT\5\0\xFF\0\x01;IGT\5\0\xFF\0\x01;"); // two of 8
 
-        QTest::newRow("ten bytes wait, the 11th triggers")
-            << QByteArrayList{"IGW\1\2xxxx;", ";"} << QList<int>{0, 11} << QByteArray("-+");
-        QTest::newRow("';' inside the mask") << QByteArrayList{statusResponse(2, 0x3B)}
-                                             << QList<int>{13} << QByteArray("+");
-        QTest::newRow("garbage") << QByteArrayList{"garbage-garbage"} << QList<int>{15}
-                                 << QByteArray("-");
-        QTest::newRow("short status ending in ';'") << QByteArrayList{status.left(10) + ';'}
-                                                   << QList<int>{11} << QByteArray("-");
-        // The read of 20 ends inside the second response and is dropped; the 6-byte tail
-        // waits, joins the next response into a read of 19 that ends in ";" (framed, though
-        // the decoder finds no "IG"), and the response after that lands whole.
+        QTest::newRow("firmware alone") << QByteArrayList{"IGW\1\2;"} << QByteArray("+") << 0;
+        QTest::newRow("11 bytes, then 2") << QByteArrayList{status.left(11), status.mid(11)}
+                                          << QByteArray("-+") << 2;
+        QTest::newRow("';' inside the mask")
+            << QByteArrayList{statusResponse(2, 0x3B)} << QByteArray("+") << 2;
         QTest::newRow("two responses at once")
-            << QByteArrayList{statusResponse(1) + status, "", statusResponse(3), status}
-            << QList<int>{20, 0, 19, 13} << QByteArray("--++");
+            << QByteArrayList{statusResponse(1) + status} << QByteArray("+") << 2;
+        QTest::newRow("noise, a cut answer, a whole one")
+            << QByteArrayList{"\x02zI", "GT\1garbage" + status.left(5), status.mid(5)}
+            << QByteArray("--+") << 2;
+        QTest::newRow("short frames before an answer")
+            << QByteArrayList{phantom, status} << QByteArray("-+") << 2;
+        QTest::newRow("a transceiver's answer") << QByteArrayList{"FA00014074000;"}
+                                                << QByteArray("-") << 0;
     }
-    // How much callReceber takes, whether the read keeps the link alive, and the watchdog
-    // painting botaoPower idle after a long silence and green again once responses come.
+    // Whatever pieces the answers arrive in, each whole one is decoded once and keeps the
+    // link alive, and nothing else does; the watchdog paints botaoPower accordingly.
     void framing()
     {
         QFETCH(QByteArrayList, writes);
-        QFETCH(QList<int>, reads);
-        QFETCH(QByteArray, accepted);
+        QFETCH(QByteArray, alive);
         PtyPair pty;
         QVERIFY(connectTo(pty));
         auto *power = window->findChild<QWidget *>("botaoPower");
-        power->setStyleSheet(styleLinkUp);
         const qint64 stale = monotonicMs() - 100000;
-        QByteArray waiting;
         for (int i = 0; i < writes.size(); ++i) {
-            waiting += writes[i];
-            QVERIFY(pty.write(writes[i]) && waitForWaiting(waiting.size()));
+            QVERIFY(pty.write(writes[i]) && waitForWaiting(writes[i].size()));
             lastPacketTime = stale;
-            rxLength = -1;
             window->callReceber(window);
-            QCOMPARE(rxLength, reads[i] ? reads[i] : -1);
-            QCOMPARE(QByteArray(reinterpret_cast<char *>(rxBuffer), qMax(rxLength, 0)),
-                     waiting.left(reads[i]));
-            QCOMPARE(lastPacketTime != stale, accepted[i] == '+');
-            waiting.remove(0, reads[i]);
-            QCOMPARE(serialPort->bytesAvailable(), qint64(waiting.size()));
+            QCOMPARE(lastPacketTime != stale, alive[i] == '+');
+            QCOMPARE(serialPort->bytesAvailable(), qint64(0));
         }
+        QTEST(int(panelState.currentTxPos), "txPos");
+        QCOMPARE(panelState.superSplitMask, quint8(0));
         window->callReceber(window);
-        QCOMPARE(power->styleSheet() == QLatin1String(styleLinkUp), accepted.endsWith('+'));
+        QCOMPARE(power->styleSheet() == QLatin1String(styleLinkUp), alive.endsWith('+'));
+    }
+
+    // A frame the port will not take ends the connection as a lost device does.
+    void failedWriteEndsConnection()
+    {
+        PtyPair pty;
+        QVERIFY(connectTo(pty));
+        serialPort->close();
+        QVERIFY(serialPort->open(QIODevice::ReadOnly));
+        lastFrameWritten = 0;
+        window->callEnviar();
+        QCOMPARE(boxes.value(0), QStringLiteral("Critical Error"));
+        QCOMPARE(shown(), QStringLiteral("Disconnected ++"));
+        QVERIFY(!serialPort->isOpen());
     }
 
     // The controller's end goes away, with the real modal box (the journeys' hang-up drill

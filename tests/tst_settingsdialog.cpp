@@ -6,25 +6,40 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "config/portsettings.h"
 #include "config/settingspath.h"
 #include "serialsettings/portdescription.h"
+#include "serialsettings/portidentity.h"
 #include "serialsettings/settingsdialog.h"
 
 // The serial settings dialog: how a port is described, the defaults, a stored (or
-// hand-edited) selection, and the two custom items.
+// hand-edited) selection, which port a stored path names, and the two custom items.
 class TestSettingsDialog : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir dataHome;
+    QTemporaryDir dev; // ttyS0, ttyUSB0, ttyUSB1 and by-id links, as under /dev
     template<typename T> static T *child(SettingsDialog &d, const char *name)
     {
         return d.findChild<T *>(name);
     }
 
 private slots:
-    void initTestCase() { qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit()); }
-    void init() { QFile::remove(portSettingsPath()); }
+    void initTestCase()
+    {
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+        QDir(dev.path()).mkdir("by-id");
+        for (const char *name : {"ttyS0", "ttyUSB0", "ttyUSB1"})
+            QVERIFY(QFile(dev.filePath(name)).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link("../ttyUSB1", dev.filePath("by-id/usb-FTDI_A-if00")));
+        QVERIFY(QFile::link("../ttyUSB9", dev.filePath("by-id/usb-gone-if00")));
+    }
+    void init()
+    {
+        QFile::remove(portSettingsPath());
+        QDir().rmdir(portSettingsPath());
+    }
 
     void describe_data()
     {
@@ -55,6 +70,59 @@ private slots:
                  expected);
     }
 
+    // The path remembered for a listed port; names are under the fake /dev.
+    void storedPath_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("byId");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("by-id link found") << "ttyUSB1" << "by-id" << "by-id/usb-FTDI_A-if00";
+        QTest::newRow("no by-id folder") << "ttyUSB1" << "none" << "ttyUSB1";
+        QTest::newRow("link points elsewhere") << "ttyUSB0" << "by-id" << "ttyUSB0";
+        QTest::newRow("dangling link, missing device") << "ttyUSB9" << "by-id" << "ttyUSB9";
+    }
+    void storedPath()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, byId);
+        QFETCH(QString, expected);
+        QCOMPARE(storedPortPath(dev.filePath(location), dev.filePath(byId)),
+                 dev.filePath(expected));
+    }
+
+    // Listed: ttyS0, ttyUSB0, ttyUSB1, then Custom (3). "@" stands for the fake /dev.
+    void selection_data()
+    {
+        QTest::addColumn<QString>("portpath");
+        QTest::addColumn<QString>("comindex");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("customText");
+        QTest::newRow("by-id link, port moved") << "@/by-id/usb-FTDI_A-if00" << "1" << 2 << "";
+        QTest::newRow("location beats index") << "@/ttyUSB0" << "2" << 1 << "";
+        QTest::newRow("adapter absent") << "@/by-id/usb-gone-if00" << "2" << 3
+                                        << "@/by-id/usb-gone-if00";
+        QTest::newRow("custom path") << "/tmp/orvik pty" << "3" << 3 << "/tmp/orvik pty";
+        QTest::newRow("custom path naming a port") << "@/../" + QFileInfo(dev.path()).fileName()
+                + "/ttyS0" << "3" << 0 << "";
+        QTest::newRow("legacy: comindex only") << "" << "2" << 2 << "";
+        QTest::newRow("legacy: custom index") << "" << "3" << 3 << "";
+        QTest::newRow("legacy: beyond the list") << "" << "4" << 0 << "";
+        QTest::newRow("blank path, garbage index") << "  " << "x2" << 0 << "";
+    }
+    void selection()
+    {
+        QFETCH(QString, portpath);
+        QFETCH(QString, comindex);
+        QFETCH(int, index);
+        QFETCH(QString, customText);
+        QStringList listed;
+        for (const char *name : {"ttyS0", "ttyUSB0", "ttyUSB1"})
+            listed << dev.filePath(name);
+        const BoxSelection s = portSelection(portpath.replace('@', dev.path()), comindex, listed);
+        QCOMPARE(s.index, index);
+        QCOMPARE(s.customText, customText.replace('@', dev.path()));
+    }
+
     void firstStartDefaults()
     {
         SettingsDialog dialog;
@@ -77,20 +145,26 @@ private slots:
     {
         QTest::addColumn<QString>("comindex"); // "end": one past the last port item
         QTest::addColumn<QString>("speedindex");
+        QTest::addColumn<QString>("customrate");
         QTest::addColumn<int>("speedItem");
         QTest::addColumn<int>("baudRate");
-        QTest::newRow("38400") << "0" << "2" << 2 << 38400;
-        QTest::newRow("custom rate") << "0" << "4" << 4 << 0;
-        QTest::newRow("port beyond the list") << "end" << "1" << 1 << 19200;
-        QTest::newRow("speed beyond the list") << "0" << "5" << 0 << 9600;
-        QTest::newRow("not a number") << "abc" << "x1" << 0 << 9600;
-        QTest::newRow("negative") << "-3" << "-1" << 0 << 9600;
-        QTest::newRow("narrowed to a fitting index") << "0" << "257" << 1 << 19200;
+        QTest::newRow("38400") << "0" << "2" << "" << 2 << 38400;
+        QTest::newRow("custom rate") << "0" << "4" << "250000" << 4 << 250000;
+        QTest::newRow("custom, no rate") << "0" << "4" << "" << 4 << 0;
+        QTest::newRow("rate with a listed speed") << "0" << "2" << "250000" << 2 << 38400;
+        QTest::newRow("rate not a number") << "0" << "4" << "fast" << 4 << 0;
+        QTest::newRow("rate over the limit") << "0" << "4" << "4000001" << 4 << 0;
+        QTest::newRow("port beyond the list") << "end" << "1" << "" << 1 << 19200;
+        QTest::newRow("speed beyond the list") << "0" << "5" << "250000" << 0 << 9600;
+        QTest::newRow("not a number") << "abc" << "x1" << "" << 0 << 9600;
+        QTest::newRow("negative") << "-3" << "-1" << "-1" << 0 << 9600;
+        QTest::newRow("narrowed to a fitting index") << "0" << "257" << "" << 1 << 19200;
     }
     void storedSelection()
     {
         QFETCH(QString, comindex);
         QFETCH(QString, speedindex);
+        QFETCH(QString, customrate);
         QFETCH(int, speedItem);
         QFETCH(int, baudRate);
         if (comindex == "end") {
@@ -101,6 +175,7 @@ private slots:
             QSettings file(portSettingsPath(), QSettings::IniFormat); // as a text editor would
             file.setValue("comindex", comindex);
             file.setValue("speedindex", speedindex);
+            file.setValue("customrate", customrate);
         }
         SettingsDialog dialog;
         auto *rates = child<QComboBox>(dialog, "baudRateBox");
@@ -110,22 +185,47 @@ private slots:
         QCOMPARE(rates->isEditable(), speedItem == 4);
     }
 
-    // Custom port: the typed path reaches the settings on Apply; both indexes are stored.
-    void customDevicePath()
+    // Custom port and rate: taken on Apply, stored with both indexes, and back after a
+    // restart without the dialog being opened.
+    void customRoundTrip()
     {
+        int customIndex = 0;
+        {
+            SettingsDialog dialog;
+            dialog.show();
+            auto *ports = child<QComboBox>(dialog, "serialPortInfoListBox");
+            customIndex = ports->count() - 1;
+            ports->setCurrentIndex(customIndex);
+            QVERIFY(ports->isEditable() && ports->currentText().isEmpty());
+            ports->setEditText(QStringLiteral("/tmp/orvik-%1-tty"));
+            child<QComboBox>(dialog, "baudRateBox")->setCurrentIndex(4);
+            child<QComboBox>(dialog, "baudRateBox")->setEditText(QStringLiteral("250000"));
+            QTest::mouseClick(child<QPushButton>(dialog, "applyButton"), Qt::LeftButton);
+            QCOMPARE(dialog.serialSettings().portName, QStringLiteral("/tmp/orvik-%1-tty"));
+            QVERIFY(dialog.isHidden());
+        }
+        const QSettings file(portSettingsPath(), QSettings::IniFormat);
+        QCOMPARE(QStringList({file.value("comindex").toString(),
+                              file.value("speedindex").toString()}),
+                 QStringList({QString::number(customIndex), "4"}));
+        SettingsDialog restarted;
+        QCOMPARE(restarted.serialSettings().portName, QStringLiteral("/tmp/orvik-%1-tty"));
+        QCOMPARE(restarted.serialSettings().baudRate, 250000);
+    }
+
+    // A selection file that cannot be written (a folder in its place) is reported.
+    void notSaved()
+    {
+        QVERIFY(QDir().mkpath(portSettingsPath()));
         SettingsDialog dialog;
-        dialog.show();
-        auto *ports = child<QComboBox>(dialog, "serialPortInfoListBox");
-        const int customIndex = ports->count() - 1;
-        ports->setCurrentIndex(customIndex);
-        QVERIFY(ports->isEditable() && ports->currentText().isEmpty());
-        ports->setEditText(QStringLiteral("/tmp/orvik-%1-tty"));
-        QTest::mouseClick(child<QPushButton>(dialog, "applyButton"), Qt::LeftButton);
-        QCOMPARE(dialog.serialSettings().portName, QStringLiteral("/tmp/orvik-%1-tty"));
-        QVERIFY(dialog.isHidden());
-        QSettings file(portSettingsPath(), QSettings::IniFormat);
-        QCOMPARE(file.value("comindex").toInt(), customIndex);
-        QCOMPARE(file.value("speedindex").toInt(), 0);
+        QSignalSpy spy(&dialog, &SettingsDialog::selectionNotSaved);
+        child<QPushButton>(dialog, "applyButton")->click();
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(),
+                 QStringLiteral("Settings could not be saved to %1").arg(portSettingsPath()));
+        QVERIFY(!saveReconnectChoice(true));
+        QVERIFY(QDir().rmdir(portSettingsPath()));
+        QVERIFY(saveReconnectChoice(true) && loadReconnectChoice());
     }
 
     // Custom rate: digits only, at most 4000000, also after leaving the item and coming

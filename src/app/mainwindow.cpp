@@ -23,6 +23,8 @@ MainWindow::MainWindow(QWidget *parent)
     serialPort = new QSerialPort(this);
     // Lives for the whole run, with no parent, so the operator's last choices stay put.
     settings = new SettingsDialog;
+    connect(settings, &SettingsDialog::selectionNotSaved, this,
+            [this](const QString &message) { statusBar()->showMessage(message); });
 
     settingsPath = settingsFilePath(QCoreApplication::applicationDirPath());
     loadPortSettings();
@@ -43,6 +45,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionConfigure, SIGNAL(triggered()), settings, SLOT(show()));
     connect(ui->actionConnect_to_KELMAR, SIGNAL(triggered()), this, SLOT(openSerialPort()));
     connect(ui->actionDisconnect, SIGNAL(triggered()), this, SLOT(closeSerialPort()));
+    setUpReconnecting();
 }
 
 MainWindow::~MainWindow()
@@ -57,11 +60,12 @@ MainWindow::~MainWindow()
 
 // The operator's hands stay on the keyboard during a contest: F1..F8 pick the TX
 // antenna whatever modifier is held. Nothing else may reach the base class, so no
-// other key can trigger a focused button by accident.
+// other key can trigger a focused button by accident. A held key acts once, as a
+// held mouse button does: its auto-repeat would queue a select every 50 ms.
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F8)
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F8 && !event->isAutoRepeat())
         enviaComutacao(qint8(key - Qt::Key_F1));
 }
 

@@ -5,11 +5,13 @@
 #include <QString>
 
 #include "panel/commandqueue.h"
+#include "serialsettings/serialsettings.h"
 
 class C4SAnchorLayout;
 class SettingsDialog;
 class QKeyEvent;
 class QResizeEvent;
+class QTimer;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -93,6 +95,16 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The serial link (src/link/seriallink.cpp, src/link/reconnect.cpp).
+    bool openPort(const SerialSettings &p);
+    // Writes a frame; a write that fails ends the connection like a lost device.
+    bool sendFrame(const quint8 *bytes, int n);
+    void setUpReconnecting();
+    bool reconnectsAutomatically() const;
+    void startReconnecting();
+    void stopReconnecting();
+    void tryReconnect();
+
     // Painters (src/panel/painters.cpp).
     void paintPairHighlight(bool superSplit);
     void paintSuperSplitKey();
@@ -111,6 +123,9 @@ private:
     Ui::mainWindow *ui = nullptr;
     SettingsDialog *settings = nullptr;
     QString settingsPath;
+    // The parameters of the last connection that opened, for reconnecting to it.
+    SerialSettings connectedSettings;
+    QTimer *reconnectTimer = nullptr;
 };
 
 Q_DECLARE_METATYPE(MainWindow *)

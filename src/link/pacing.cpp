@@ -1,5 +1,7 @@
 #include "link/pacing.h"
 
+#include <limits>
+
 PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords)
 {
     using std::chrono::milliseconds;
@@ -18,6 +20,12 @@ PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords
     return decision;
 }
 
+bool spacingAllows(PacingTime now, PacingTime lastWritten, bool queued)
+{
+    using std::chrono::milliseconds;
+    return now - lastWritten > milliseconds(queued ? queueSpacingMs : pollPeriodMs);
+}
+
 bool linkIsAlive(qint64 now, qint64 lastPacket)
 {
     return now - lastPacket <= linkSilenceLimitMs;
@@ -29,4 +37,7 @@ PacingTime pacingNow()
     return duration_cast<PacingTime>(steady_clock::now().time_since_epoch());
 }
 
-std::atomic<qint64> lastFrameWritten{0};
+// Far enough in the past that the first frame of the run is never held back.
+std::atomic<qint64> lastFrameWritten{std::numeric_limits<qint64>::min() / 2};
+std::atomic<bool> sendPosted{false};
+std::atomic<bool> receivePosted{false};

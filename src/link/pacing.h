@@ -26,6 +26,18 @@ PacingTime pacingNow();
 // 100 ms" and "more than 150 ms" hold on the wire too, not just where the thread decides.
 extern std::atomic<qint64> lastFrameWritten;
 
+// At most one send and one receive invocation wait in the GUI thread's event queue at
+// any time: the pacing thread sets the flag when it posts, the slot clears it when it
+// runs. A GUI thread that stalls for a second then finds one of each waiting, not a
+// backlog of forty that would go out back to back.
+extern std::atomic<bool> sendPosted;
+extern std::atomic<bool> receivePosted;
+
+// The last word before a write, on the GUI thread: whether the spacing, measured from
+// the last frame actually written, lets a queued word (queued = true) or the poll go
+// out now. However late a posted send runs, the wire keeps its 100 and 150 ms.
+bool spacingAllows(PacingTime now, PacingTime lastWritten, bool queued);
+
 // What one cycle of the pacing thread should post to the window.
 struct PacingDecision
 {

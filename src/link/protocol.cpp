@@ -85,8 +85,3 @@ int assembleCommand(CommandWord word, quint8 *buffer)
         return 0;
     }
 }
-
-bool isFramedResponse(const quint8 *bytes, int n)
-{
-    return n >= 1 && bytes[n - 1] == ';';
-}

@@ -19,8 +19,8 @@ constexpr int txBufferSize = 7;
 constexpr int rxBufferSize = 20;
 extern quint8 txBuffer[txBufferSize];
 extern quint8 rxBuffer[rxBufferSize];
-// How many bytes the last read put into rxBuffer; bytes beyond it are stale. The
-// decoder only ever sees complete responses (isCompleteResponse).
+// The length of the frame in rxBuffer; bytes beyond it are stale. The decoder only
+// ever sees complete responses (isCompleteResponse).
 extern int rxLength;
 
 // Assemble into buffer (at least txBufferSize bytes) from position 0 and return the
@@ -29,13 +29,3 @@ int assemblePoll(quint8 *buffer);          // "IGT3;"  5 bytes
 int assembleFirmwareQuery(quint8 *buffer); // "IGW;"   4 bytes
 // S, Y, X, Q: 5 bytes; V: 6; P: 7. An unknown letter assembles nothing and returns 0.
 int assembleCommand(CommandWord word, quint8 *buffer);
-
-// A response is waiting only once more than this many bytes sit at the port; a
-// partly received one is left there until enough of it has arrived.
-constexpr int readThreshold = 10;
-constexpr bool enoughToRead(qint64 bytesWaiting) { return bytesWaiting > readThreshold; }
-
-// A read forms a response only when its last byte is ";". Only the last byte counts,
-// so a ";" inside a field (a mask of 0x3B) does not disturb it, and a read that stops
-// inside a later response is dropped as a whole.
-bool isFramedResponse(const quint8 *bytes, int n);

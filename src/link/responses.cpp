@@ -1,19 +1,10 @@
 #include "link/responses.h"
 
-#include "link/protocol.h"
+#include "link/rxframer.h"
 
 bool isCompleteResponse(const quint8 *bytes, int n)
 {
-    if (!bytes || !isFramedResponse(bytes, n))
+    if (!bytes || n < 3 || bytes[0] != 'I' || bytes[1] != 'G')
         return false;
-    if (n < 3 || bytes[0] != 'I' || bytes[1] != 'G')
-        return true; // framed, though not ours to decode: the decoder ignores it
-    switch (bytes[2]) {
-    case 'T':
-        return n >= statusResponseLength;
-    case 'W':
-        return n >= firmwareResponseMinLength;
-    default:
-        return true;
-    }
+    return n == RxFramer::frameLength(char(bytes[2])) && bytes[n - 1] == ';';
 }

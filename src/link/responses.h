@@ -23,11 +23,11 @@ enum : int { major = 3, minor = 4 };
 
 // "IGT" + 9 fields + ";"
 constexpr int statusResponseLength = 13;
-// "IGW", major, minor, ";" at the least
-constexpr int firmwareResponseMinLength = 6;
+// "IGW", major, minor, ";"
+constexpr int firmwareResponseLength = 6;
 
-// Whether the n bytes read form a response worth decoding and worth counting as a
-// sign of life: the last byte is ";" and, for the two kinds we decode, every field
-// we look at was part of this read. rxBuffer is never cleared, so a short response
-// would otherwise be decoded from bytes of earlier reads.
+// Whether the n bytes form a whole response of a kind we decode: "IG", the kind, that
+// kind's exact length and the closing ";". Only such a frame is decoded and counts as a
+// sign of life; anything else, a transceiver answering on the wrong port included,
+// changes nothing.
 bool isCompleteResponse(const quint8 *bytes, int n);

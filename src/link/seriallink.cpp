@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "link/clock.h"
 #include "link/criticalbox.h"
+#include "link/linksession.h"
 #include "link/pacing.h"
 #include "link/protocol.h"
 #include "link/responses.h"
@@ -15,14 +16,20 @@
 #include "ui_mainwindow.h"
 
 QSerialPort *serialPort = nullptr;
+LinkSession linkSession;
 
-void writeFrame(const quint8 *bytes, int n)
+WriteResult writeFrame(const quint8 *bytes, int n)
 {
     if (n <= 0 || !serialPort || !serialPort->isOpen())
-        return;
+        return WriteResult::Skipped;
+    const qint64 written = serialPort->write(reinterpret_cast<const char *>(bytes), n);
+    if (written != n) {
+        traceWriteFailure(bytes, n, written, serialPort->errorString());
+        return WriteResult::Failed;
+    }
     traceWrite(bytes, n);
-    serialPort->write(reinterpret_cast<const char *>(bytes), n);
     lastFrameWritten.store(pacingNow().count(), std::memory_order_relaxed);
+    return WriteResult::Written;
 }
 
 namespace {
@@ -40,12 +47,13 @@ void ensureSerialPort()
 
 // The errors a port reports once the device behind it has gone (a USB adapter pulled,
 // the far end of a pseudo-terminal closed). Left open, the port repeats them in a
-// tight loop, so each of them ends the connection.
+// tight loop, so each of them ends the connection; so does a write that fails.
 bool meansDeviceLost(QSerialPort::SerialPortError error)
 {
     switch (error) {
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
     case QSerialPort::PermissionError:
         return true;
     default:
@@ -53,43 +61,70 @@ bool meansDeviceLost(QSerialPort::SerialPortError error)
     }
 }
 
+void decodeFrame(MainWindow *w, const QByteArray &frame)
+{
+    rxLength = qMin(int(frame.size()), rxBufferSize);
+    std::copy_n(frame.constData(), rxLength, reinterpret_cast<char *>(rxBuffer));
+    if (frame.at(2) == 'W')
+        linkSession.firmwareSeen = true;
+    w->processaPacoteRecebido(w);
+    // Stamped after the decoding: only whole responses keep the link alive.
+    lastPacketTime = monotonicMs();
+}
+
 } // namespace
 
 void MainWindow::openSerialPort()
 {
-    ensureSerialPort();
+    stopReconnecting();
     const SerialSettings p = settings ? settings->serialSettings() : SerialSettings();
+    if (!openPort(p)) {
+        showCriticalBox(this, tr("Error"), serialPort->errorString());
+        statusBar()->showMessage(tr("Open error"));
+    }
+}
+
+bool MainWindow::openPort(const SerialSettings &p)
+{
+    ensureSerialPort();
+    // Keys pressed while no port was open were meant for no connection in particular;
+    // sending them now would switch antennas nobody asked for, maybe on the air.
+    switchQueue.clear();
     serialPort->setPortName(p.portName);
     serialPort->setBaudRate(p.baudRate, QSerialPort::AllDirections);
     serialPort->setDataBits(p.dataBits);
     serialPort->setParity(p.parity);
     serialPort->setStopBits(p.stopBits);
     serialPort->setFlowControl(p.flowControl);
+    // Whatever a noisy line sends, the port holds no more than our own buffer does.
+    serialPort->setReadBufferSize(RxFramer::capacity);
     connect(serialPort, &QSerialPort::errorOccurred, this, &MainWindow::handleError,
             Qt::UniqueConnection);
+    if (!serialPort->open(QIODevice::ReadWrite))
+        return false;
 
-    if (!serialPort->open(QIODevice::ReadWrite)) {
-        showCriticalBox(this, tr("Error"), serialPort->errorString());
-        statusBar()->showMessage(tr("Open error"));
-        return;
-    }
     // An answer that arrived after the last Disconnect may still wait in a
-    // pseudo-terminal (socat, the simulator); read together with the firmware answer it
-    // would hide it, so we start the conversation on an empty line.
+    // pseudo-terminal (socat, the simulator): this connection starts on an empty line.
     serialPort->clear(QSerialPort::Input);
+    linkSession.start(monotonicMs());
+    connectedSettings = p;
     ui->actionConfigure->setEnabled(false);
     ui->actionConnect_to_KELMAR->setEnabled(false);
     // One pass over all six, so a "%2" inside a typed device path stays as typed.
     statusBar()->showMessage(tr("Connected to %1 : %2, %3, %4, %5, %6")
                                  .arg(p.portName, p.baudRateText, p.dataBitsText,
                                       p.parityText, p.stopBitsText, p.flowControlText));
-    writeFrame(txBuffer, assembleFirmwareQuery(txBuffer));
+    sendFrame(txBuffer, assembleFirmwareQuery(txBuffer));
+    return true;
 }
 
 void MainWindow::closeSerialPort()
 {
+    stopReconnecting();
     if (serialPort && serialPort->isOpen())
         serialPort->close();
+    switchQueue.clear();
+    linkSession.framer.clear();
     ui->actionConfigure->setEnabled(true);
     ui->actionConnect_to_KELMAR->setEnabled(true);
     statusBar()->showMessage(tr("Disconnected"));
@@ -111,21 +146,43 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     // Close before the box: a closed port stops reporting, so the box's own event
     // loop runs quietly instead of delivering the same error again and again.
     serialPort->close();
+    switchQueue.clear();
     reportingLoss = true;
     showCriticalBox(this, tr("Critical Error"), reason);
     reportingLoss = false;
     closeSerialPort();
+    if (reconnectsAutomatically())
+        startReconnecting();
+}
+
+bool MainWindow::sendFrame(const quint8 *bytes, int n)
+{
+    if (writeFrame(bytes, n) != WriteResult::Failed)
+        return true;
+    handleError(QSerialPort::WriteError);
+    return false;
 }
 
 void MainWindow::callEnviar()
 {
+    sendPosted.store(false, std::memory_order_release);
     ensureSerialPort();
+    if (!spacingAllows(pacingNow(), PacingTime(lastFrameWritten.load()), false)
+        || !switchQueue.isEmpty())
+        return; // a late invocation after a stall: the pacing thread will ask again
+    if (serialPort->isOpen() && linkSession.firmwareQueryDue(monotonicMs())) {
+        // The first answer was lost; the poll can wait one turn.
+        linkSession.firmwareAskedAgain = true;
+        sendFrame(txBuffer, assembleFirmwareQuery(txBuffer));
+        return;
+    }
     // Assembled whether or not the port is open; written only when it is.
-    writeFrame(txBuffer, assemblePoll(txBuffer));
+    sendFrame(txBuffer, assemblePoll(txBuffer));
 }
 
 void MainWindow::callReceber(MainWindow *w)
 {
+    receivePosted.store(false, std::memory_order_release);
     if (linkIsAlive(monotonicMs(), lastPacketTime)) {
         applyStyle(w->ui->botaoPower, styleLinkUp);
     } else {
@@ -135,22 +192,32 @@ void MainWindow::callReceber(MainWindow *w)
         w->clearUI(w);
     }
 
-    if (!serialPort || !enoughToRead(serialPort->bytesAvailable()))
+    if (!serialPort || !serialPort->isOpen())
         return;
-    const qint64 n = serialPort->read(reinterpret_cast<char *>(rxBuffer), rxBufferSize);
-    acceptRead(w, n > 0 ? int(n) : 0);
+    // Everything waiting, every cycle: a response is taken out whole once it is all
+    // here, wherever the reads happened to cut the stream.
+    char chunk[512];
+    while (serialPort->bytesAvailable() > 0) {
+        const qint64 n = serialPort->read(chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        acceptBytes(w, chunk, int(n));
+    }
 }
 
-void acceptRead(MainWindow *w, int n)
+void acceptBytes(MainWindow *w, const char *bytes, int n)
 {
-    rxLength = n > 0 ? qMin(n, rxBufferSize) : 0;
-    // Only a complete response is decoded and counts as a sign of life: a short one
-    // that still ends in ";" would be decoded from stale bytes of earlier reads.
-    const bool accepted = isCompleteResponse(rxBuffer, rxLength);
-    traceRead(rxBuffer, rxLength, accepted);
-    if (!accepted || !w)
-        return;
-    w->processaPacoteRecebido(w);
-    // Stamped after the decoding: only accepted responses keep the link alive.
-    lastPacketTime = monotonicMs();
+    const int lost = linkSession.framer.append(bytes, n);
+    if (lost > 0)
+        traceOverflow(lost);
+    for (;;) {
+        const RxFramer::Taken taken = linkSession.framer.next();
+        if (taken.step == RxFramer::Step::Waiting)
+            return;
+        const bool frame = taken.step == RxFramer::Step::Frame;
+        traceRead(reinterpret_cast<const quint8 *>(taken.bytes.constData()),
+                  int(taken.bytes.size()), frame);
+        if (frame && w)
+            decodeFrame(w, taken.bytes);
+    }
 }

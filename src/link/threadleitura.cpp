@@ -7,6 +7,9 @@ ThreadLeitura::ThreadLeitura(MainWindow *w) : mainWindow(w)
 {
     // The window pointer travels with queued calls; the type must be known by name.
     qRegisterMetaType<MainWindow *>("MainWindow*");
+    // A window that went with invocations still posted leaves its flags set.
+    sendPosted.store(false);
+    receivePosted.store(false);
     start(QThread::InheritPriority);
 }
 
@@ -41,13 +44,18 @@ void ThreadLeitura::run()
         // queue itself belongs to the GUI.
         const PacingDecision decision = decidePacing(now, PacingTime(lastSendTime),
                                                      mainWindow->switchQueue.pendingCount());
-        lastSendTime = decision.lastSend.count();
-        if (decision.sendQueued)
-            QMetaObject::invokeMethod(mainWindow, "callEnvioFila", Qt::QueuedConnection);
-        if (decision.sendPoll)
-            QMetaObject::invokeMethod(mainWindow, "callEnviar", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(mainWindow, "callReceber", Qt::QueuedConnection,
-                                  Q_ARG(MainWindow *, mainWindow));
+        // A send still waiting for the GUI thread is the one that will go out; a second
+        // would only follow it back to back. The decision stands once posted.
+        const bool send = decision.sendQueued || decision.sendPoll;
+        if (send && !sendPosted.exchange(true, std::memory_order_acq_rel)) {
+            lastSendTime = decision.lastSend.count();
+            QMetaObject::invokeMethod(mainWindow,
+                                      decision.sendQueued ? "callEnvioFila" : "callEnviar",
+                                      Qt::QueuedConnection);
+        }
+        if (!receivePosted.exchange(true, std::memory_order_acq_rel))
+            QMetaObject::invokeMethod(mainWindow, "callReceber", Qt::QueuedConnection,
+                                      Q_ARG(MainWindow *, mainWindow));
         if (stopRequested.load(std::memory_order_acquire))
             break;
     }

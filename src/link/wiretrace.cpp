@@ -33,3 +33,17 @@ void traceRead(const quint8 *bytes, int n, bool accepted)
                                   << (accepted ? "accepted" : "dropped")
                                   << describeFrame(bytes, n);
 }
+
+void traceWriteFailure(const quint8 *bytes, int n, qint64 written, const QString &why)
+{
+    // A failed write ends the connection, so it is worth saying even with the trace off.
+    qCWarning(lcWire).noquote() << monotonicMs() << "ms TX" << n << "failed, written"
+                                << written << describeFrame(bytes, n) << why;
+}
+
+void traceOverflow(int dropped)
+{
+    if (lcWire().isDebugEnabled())
+        qCDebug(lcWire).noquote() << monotonicMs() << "ms RX overflow, dropped the"
+                                  << dropped << "oldest bytes";
+}

@@ -13,5 +13,10 @@ QString describeFrame(const quint8 *bytes, int n);
 
 // A frame handed to the port for writing.
 void traceWrite(const quint8 *bytes, int n);
-// A read from the port, and whether it was taken as a response or dropped.
+// A frame that the port refused or took only in part.
+void traceWriteFailure(const quint8 *bytes, int n, qint64 written, const QString &why);
+// Bytes taken from the input: a whole response (accepted), or bytes that belong to no
+// response and were dropped.
 void traceRead(const quint8 *bytes, int n, bool accepted);
+// The input buffer overflowed and its oldest bytes were let go.
+void traceOverflow(int dropped);

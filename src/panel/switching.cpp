@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
+#include "link/pacing.h"
 #include "link/protocol.h"
 #include "link/seriallink.h"
 #include "panel/keystyles.h"
@@ -63,10 +64,14 @@ void MainWindow::on_botaoTeclaRTX_pressed() { insereComutacaoRXFila(qint8(rtxInd
 
 void MainWindow::callEnvioFila()
 {
+    sendPosted.store(false, std::memory_order_release);
     if (switchQueue.isEmpty())
+        return;
+    // Late after a stall, the word waits for its turn rather than crowd the last frame.
+    if (!spacingAllows(pacingNow(), PacingTime(lastFrameWritten.load()), true))
         return;
     // The word leaves the queue whether or not it can be sent: a closed port drops it.
     const CommandWord word = switchQueue.takeFirst();
     const int length = assembleCommand(word, txBuffer);
-    writeFrame(txBuffer, length);
+    sendFrame(txBuffer, length);
 }

@@ -3,18 +3,21 @@
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QSerialPortInfo>
-#include <QSettings>
 
 #include "app/theme.h"
-#include "config/settingspath.h"
-#include "config/settingsvalues.h"
+#include "config/portsettings.h"
 #include "serialsettings/portdescription.h"
+#include "serialsettings/portidentity.h"
 #include "ui_settingsdialog.h"
 
 namespace {
 // The custom rate always sits after the four listed rates.
 constexpr int customBaudRateIndex = 4;
 constexpr int maximumBaudRate = 4000000;
+// describePort() puts the system location fifth.
+constexpr int locationEntry = 4;
+// Links named after each adapter's serial number, which survive replugging.
+const QString byIdFolder = QStringLiteral("/dev/serial/by-id");
 } // namespace
 
 SettingsDialog::SettingsDialog(QWidget *parent)
@@ -70,7 +73,8 @@ void SettingsDialog::showPortInfo(int idx)
 
 void SettingsDialog::apply()
 {
-    saveSelection();
+    if (!saveSelection())
+        emit selectionNotSaved(portSettingsNotSavedMessage());
     refreshSettings();
     hide();
 }
@@ -139,23 +143,33 @@ void SettingsDialog::fillPortList()
 
 void SettingsDialog::loadSelection()
 {
-    QSettings file(portSettingsPath(), QSettings::IniFormat);
-    const qint8 portIndex = iniSelectionIndex(file.value(QStringLiteral("comindex"), QString()));
-    const qint8 speedIndex =
-        iniSelectionIndex(file.value(QStringLiteral("speedindex"), QString()));
-    // A stored index that no longer fits (a port removed since, a hand-edited file)
-    // leaves the box as filled.
-    if (selectionIndexFits(portIndex, m_ui->serialPortInfoListBox->count()))
-        m_ui->serialPortInfoListBox->setCurrentIndex(portIndex);
-    if (selectionIndexFits(speedIndex, m_ui->baudRateBox->count()))
-        m_ui->baudRateBox->setCurrentIndex(speedIndex);
+    QStringList locations;
+    for (int i = 0; i < m_ui->serialPortInfoListBox->count() - 1; ++i)
+        locations << m_ui->serialPortInfoListBox->itemData(i).toStringList().value(locationEntry);
+    const StoredPortSelection stored = loadPortSelection();
+    const BoxSelection port = portSelection(stored.portPath, stored.portIndex, locations);
+    const BoxSelection speed = speedSelection(stored.speedIndex, stored.customRate,
+                                              m_ui->baudRateBox->count(), maximumBaudRate);
+    // Becoming current clears a custom item's text, so the text goes in afterwards.
+    m_ui->serialPortInfoListBox->setCurrentIndex(port.index);
+    if (!port.customText.isEmpty())
+        m_ui->serialPortInfoListBox->setEditText(port.customText);
+    m_ui->baudRateBox->setCurrentIndex(speed.index);
+    if (!speed.customText.isEmpty())
+        m_ui->baudRateBox->setEditText(speed.customText);
 }
 
-void SettingsDialog::saveSelection()
+bool SettingsDialog::saveSelection()
 {
-    QSettings file(portSettingsPath(), QSettings::IniFormat);
-    file.setValue(QStringLiteral("comindex"), m_ui->serialPortInfoListBox->currentIndex());
-    file.setValue(QStringLiteral("speedindex"), m_ui->baudRateBox->currentIndex());
+    const int portIndex = m_ui->serialPortInfoListBox->currentIndex();
+    const QVariant listed = m_ui->serialPortInfoListBox->itemData(portIndex);
+    const QString path = listed.isValid()
+        ? storedPortPath(listed.toStringList().value(locationEntry), byIdFolder)
+        : m_ui->serialPortInfoListBox->currentText();
+    const int speedIndex = m_ui->baudRateBox->currentIndex();
+    const int customRate =
+        speedIndex == customBaudRateIndex ? m_ui->baudRateBox->currentText().toInt() : 0;
+    return savePortSelection(portIndex, path, speedIndex, customRate);
 }
 
 void SettingsDialog::refreshSettings()

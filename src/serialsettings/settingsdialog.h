@@ -24,6 +24,11 @@ public:
 
     SerialSettings serialSettings() const;
 
+signals:
+    // Apply could not write the selection to the port settings file; the message names
+    // the file, in the words the panel uses for its own files.
+    void selectionNotSaved(const QString &message);
+
 private slots:
     void showPortInfo(int idx);
     void apply();
@@ -34,7 +39,7 @@ private:
     void fillParameterBoxes();
     void fillPortList();
     void loadSelection();
-    void saveSelection();
+    bool saveSelection();
     void refreshSettings();
 
     Ui::SettingsDialog *m_ui = nullptr;
