@@ -65,8 +65,12 @@ void decodeFrame(MainWindow *w, const QByteArray &frame)
 {
     rxLength = qMin(int(frame.size()), rxBufferSize);
     std::copy_n(frame.constData(), rxLength, reinterpret_cast<char *>(rxBuffer));
-    if (frame.at(2) == 'W')
+    if (frame.at(2) == 'W') {
         linkSession.firmwareSeen = true;
+        ++linkSession.firmwareFrames;
+    } else {
+        ++linkSession.statusFrames;
+    }
     w->processaPacoteRecebido(w);
     // Stamped after the decoding: only whole responses keep the link alive.
     lastPacketTime = monotonicMs();
