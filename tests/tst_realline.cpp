@@ -1,0 +1,162 @@
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "isolatedsettings.h"
+#include "journeyfixture.h"
+#include "link/linksession.h"
+#include "link/pacing.h"
+#include "panel/styles.h"
+
+// The link on lines as real adapters make them: bytes paced at the baud rate, answers
+// late and in pieces, noise, frames of the wrong length, a device that is not ours, a
+// GUI thread that stalls, an adapter pulled and plugged back.
+class RealLineTest : public QObject
+{
+    Q_OBJECT
+
+    static QString label(Station &s)
+    {
+        return s.window->findChild<QLabel *>("labelFWVersion")->text();
+    }
+    static bool powerUp(Station &s)
+    {
+        return s.window->findChild<QWidget *>("botaoPower")->styleSheet()
+               == QLatin1String(styleLinkUp);
+    }
+    static void disconnect(Station &s) { s.action("actionDisconnect")->trigger(); }
+
+private slots:
+    void init() { removeSettingsFiles(); }
+    void cleanup() { removeSettingsFiles(); }
+
+    void lineConditions_data()
+    {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::newRow("9600 baud") << QStringList{"--baud", "9600"};
+        QTest::newRow("9600 baud, 12 ms late") << QStringList{"--baud", "9600", "--delay", "12"};
+        QTest::newRow("11 bytes, the rest 30 ms later") << QStringList{"--chunk", "11,30"};
+        QTest::newRow("noise between answers")
+            << QStringList{"--baud", "9600", "--noise", "300"};
+        QTest::newRow("two short frames before each") << QStringList{"--short", "8"};
+    }
+    // On every connect the firmware line appears and the status answers are decoded, each
+    // once; then, kept connected, the link stays alive and nothing phantom is painted.
+    void lineConditions()
+    {
+        QFETCH(QStringList, simulator);
+        Station s;
+        QCOMPARE(s.startSimulator(simulator), QString());
+        s.openWindow();
+        for (int connect = 0; connect < 20; ++connect) {
+            s.window->findChild<QLabel *>("labelFWVersion")->clear();
+            const int mark = s.log().size();
+            QVERIFY(s.connectTo(s.link));
+            QVERIFY2(waitFor([&] { return label(s) == "FW Revision: 1.0"; }, 3000),
+                     qPrintable(QString("connect %1").arg(connect)));
+            QVERIFY(waitFor([&] { return linkSession.statusFrames >= 1; }, 3000));
+            disconnect(s);
+            QTest::qWait(100); // what was on its way arrives, unread
+            const int sent = s.countSince(mark, "tx", "poll");
+            // The answer in flight at Disconnect may be lost; no other.
+            QVERIFY2(linkSession.statusFrames <= sent && linkSession.statusFrames >= sent - 1,
+                     qPrintable(QString("%1 of %2").arg(linkSession.statusFrames).arg(sent)));
+        }
+        const int mark = s.log().size();
+        QVERIFY(s.connectTo(s.link));
+        QVERIFY(waitFor([&] { return powerUp(s) && linkSession.statusFrames >= 1; }, 3000));
+        for (QDeadlineTimer t(2500); !t.hasExpired(); QTest::qWait(50)) {
+            QVERIFY(linkIsAlive(monotonicMs(), lastPacketTime));
+            QCOMPARE(panelState.superSplitMask, quint8(0)); // the short frames carry a group
+            QCOMPARE(panelState.currentTxPos, quint8(0));   // ... and antenna 6
+        }
+        QVERIFY(linkSession.statusFrames >= s.countSince(mark, "tx", "poll") - 1);
+        QVERIFY(linkSession.statusFrames >= 10);
+    }
+
+    // A transceiver's CAT port answers every poll with ";"-terminated text: not ours.
+    void wrongDeviceGoesIdle()
+    {
+        Station s;
+        QCOMPARE(s.startSimulator({"--wrong-device"}), QString());
+        s.openWindow();
+        QVERIFY(s.connectTo(s.link));
+        QElapsedTimer sinceConnect; // counted as if a real answer had come at Connect
+        sinceConnect.start();
+        lastPacketTime = monotonicMs();
+        QVERIFY(waitFor([&] { return powerUp(s); }, 1000));
+        QVERIFY(waitFor([&] { return !powerUp(s); }, 4000));
+        QVERIFY(sinceConnect.elapsed() >= 1500);
+        QVERIFY(waitFor([&] { return s.countSince(0, "tx", "wrongdevice") >= 10; }, 5000));
+        QVERIFY(!powerUp(s));
+        QCOMPARE(linkSession.statusFrames + linkSession.firmwareFrames, 0);
+    }
+
+    // The GUI thread blocked for a second, with words queued and then with the queue
+    // empty: the frames written afterwards keep their spacing.
+    void stallKeepsSpacing()
+    {
+        static QStringList trace;
+        trace.clear();
+        QLoggingCategory::setFilterRules("orvik.wire.debug=true");
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) {
+            if (m.contains(" ms TX "))
+                trace << m;
+        });
+        Station s;
+        QCOMPARE(s.startSimulator(), QString());
+        s.openWindow();
+        QVERIFY(s.connectTo(s.link) && s.settle(2));
+        for (const char *key : {"botaoTecla4", "botaoRelease", "botaoRelease", "botaoTecla1"})
+            QTest::mouseClick(s.window->findChild<QPushButton *>(key), Qt::LeftButton);
+        QThread::msleep(1000);
+        QVERIFY(waitFor([&] { return s.window->switchQueue.isEmpty(); }, 3000));
+        QTest::qWait(300);
+        QThread::msleep(1000);
+        QTest::qWait(800);
+        qInstallMessageHandler(nullptr);
+        QLoggingCategory::setFilterRules(QString());
+
+        qint64 previous = -1;
+        int words = 0;
+        for (const QString &line : trace) {
+            const QStringList f = line.split(' ');
+            const qint64 ms = f.value(0).toLongLong();
+            const bool poll = line.contains("|IGT3;|") || line.contains("|IGW;|");
+            words += !poll;
+            if (previous >= 0)
+                QVERIFY2(ms - previous >= (poll ? 150 : 100), qPrintable(line));
+            previous = ms;
+        }
+        QVERIFY(words >= 3); // Release twice, the last TX choice
+    }
+
+    // The adapter pulled and back 3 s later on the same path: one box, then the panel
+    // connects again by itself. Disconnect while it waits ends the waiting.
+    void reconnectsAutomatically()
+    {
+        Station s;
+        QCOMPARE(s.startSimulator(), QString());
+        s.openWindow();
+        s.action("actionReconnect_Automatically")->trigger();
+        QVERIFY(s.action("actionReconnect_Automatically")->isChecked());
+        QVERIFY(s.connectTo(s.link) && s.settle(1));
+        s.say("hangup 3000");
+        QVERIFY(waitFor([&] { return !s.boxes.isEmpty(); }, 5000));
+        QVERIFY(s.window->statusBar()->currentMessage().startsWith("Waiting for " + s.link));
+        s.window->findChild<QLabel *>("labelFWVersion")->clear();
+        QVERIFY(waitFor([&] { return label(s) == "FW Revision: 1.0" && powerUp(s); }, 8000));
+        QCOMPARE(s.boxes, QStringList{"Critical Error"});
+
+        s.say("hangup 3000");
+        QVERIFY(waitFor([&] { return s.boxes.size() == 2; }, 5000));
+        disconnect(s);
+        QTest::qWait(4500); // the simulator is back, and two attempts would have passed
+        QVERIFY(!serialPort->isOpen());
+        QCOMPARE(s.window->statusBar()->currentMessage(), QStringLiteral("Disconnected"));
+    }
+};
+
+ORVIK_ISOLATED_SETTINGS_MAIN(RealLineTest, "realline")
+#include "tst_realline.moc"
