@@ -6,8 +6,11 @@ scripts/deps.sh
 scripts/build.sh
 
 link=${ORVIK_SIM_LINK:-/tmp/orvik-sim/ttyORVIK}
+# ORVIK_SIM_ARGS gives the simulator a line like a real one, for example
+#   ORVIK_SIM_ARGS="--baud 9600 --delay 12" scripts/demo.sh
+read -r -a sim_args <<<"${ORVIK_SIM_ARGS:-}"
 # The simulator reads its commands from this terminal while the panel runs.
-build/sim/orvik-sim --link "$link" 0<&0 &
+build/sim/orvik-sim --link "$link" "${sim_args[@]}" 0<&0 &
 sim_pid=$!
 xvfb_pid=
 cleanup() {
@@ -38,8 +41,9 @@ cat <<MSG
   The controller simulator is listening on: $link
   In the panel: File > Serial Settings > pick "Custom" in the port list, type
   $link, press Apply, then File > Connect.
-  Type simulator commands (busy, tx, fw, silent, garbage, truncate, hangup, status)
-  into this terminal; close the panel window to end the demo.
+  Type simulator commands (busy, tx, fw, silent, garbage, truncate, hangup, baud,
+  delay, chunk, noise, short, status, help) into this terminal; close the panel
+  window to end the demo.
 
 MSG
 build/src/orvik-panel "${@:-demo}"

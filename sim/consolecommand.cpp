@@ -5,8 +5,9 @@
 
 const char consoleHelp[] =
     "commands: busy <none|all|1,5|0xMASK>  tx on|off  fw <major> <minor>  silent on|off\n"
-    "          garbage [n]  truncate [n] [length]  hangup [ms] [keep]  delay <ms>\n"
-    "          status  help  quit";
+    "          garbage [n]  truncate [n] [length]  hangup [ms] [keep]  wrongdevice on|off\n"
+    "          delay <ms>  baud <rate|0>  chunk <bytes> <ms>|off  noise <bytes/s|0>\n"
+    "          short [length 4..12|0]  status  help  quit";
 
 namespace {
 
@@ -138,6 +139,42 @@ ConsoleCommand parseConsoleCommand(const QString &line)
         c.verb = ConsoleCommand::Delay;
         if (words.size() != 2 || !parseCount(words, 1, 0, 0, 10000, &c.number))
             return invalid("delay: give the answer latency in ms, 0..10000");
+        return c;
+    }
+    if (verb == "baud") {
+        c.verb = ConsoleCommand::Baud;
+        if (words.size() != 2 || !parseCount(words, 1, 0, 0, 1000000, &c.number)
+            || (c.number > 0 && c.number < 50))
+            return invalid("baud: give the line speed, 50..1000000, or 0 for off");
+        return c;
+    }
+    if (verb == "chunk") {
+        c.verb = ConsoleCommand::Chunk;
+        if (rest.toLower() == "off")
+            return c;
+        const QStringList args = rest.split(QRegularExpression("[,\\s]+"), Qt::SkipEmptyParts);
+        if (args.size() != 2 || !parseCount(args, 0, 0, 1, 100000, &c.number)
+            || !parseCount(args, 1, 0, 0, 10000, &c.second))
+            return invalid("chunk: give the first piece's bytes and the pause in ms, or off");
+        return c;
+    }
+    if (verb == "noise") {
+        c.verb = ConsoleCommand::Noise;
+        if (words.size() != 2 || !parseCount(words, 1, 0, 0, 100000, &c.number))
+            return invalid("noise: give random bytes a second, 0..100000");
+        return c;
+    }
+    if (verb == "short") {
+        c.verb = ConsoleCommand::Short;
+        if (words.size() > 2 || !parseCount(words, 1, 8, 0, 12, &c.number)
+            || (c.number > 0 && c.number < 4))
+            return invalid("short: give the frame length, 4..12, or 0 for off");
+        return c;
+    }
+    if (verb == "wrongdevice") {
+        c.verb = ConsoleCommand::WrongDevice;
+        if (words.size() != 2 || !parseOnOff(words.at(1), &c.flag))
+            return invalid("wrongdevice: give on or off");
         return c;
     }
     if (words.size() == 1 && (verb == "status" || verb == "help" || verb == "quit")) {

@@ -4,7 +4,11 @@
 
 QByteArray FaultPlan::shape(const QString &kind, const QByteArray &reply)
 {
-    if (silent || reply.isEmpty())
+    if (silent)
+        return {};
+    if (wrongDevice)
+        return wrongDeviceAnswer();
+    if (reply.isEmpty())
         return {};
     if (kind != QLatin1String("poll"))
         return reply;

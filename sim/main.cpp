@@ -14,6 +14,24 @@ int fail(const QString &message)
     return 2;
 }
 
+// Options that are console commands too take the same values, checked the same way:
+// "--chunk 11,30" is "chunk 11,30" typed at the start.
+bool lineOption(const QCommandLineParser &cli, const QCommandLineOption &option, int *number,
+                int *second, QString *error)
+{
+    if (!cli.isSet(option))
+        return true;
+    const ConsoleCommand c = parseConsoleCommand(option.names().first() + ' ' + cli.value(option));
+    if (c.verb == ConsoleCommand::Invalid) {
+        *error = "--" + c.error;
+        return false;
+    }
+    *number = c.number;
+    if (second)
+        *second = c.second;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -36,7 +54,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption logFile("log", "Machine-readable log, one JSON object a line.",
                                      "FILE");
     const QCommandLineOption delay("delay", "Answer latency in ms.", "MS", "0");
-    cli.addOptions({link, busy, tx, fw, silent, logFile, delay});
+    const QCommandLineOption baud("baud", "Send answers a byte at a time at this line speed, "
+                                          "10 bit-times a byte; 0 = at once.", "RATE", "0");
+    const QCommandLineOption chunk("chunk", "Send each answer as its first N bytes, a pause "
+                                            "of MS, then the rest (or off).", "N,MS", "off");
+    const QCommandLineOption noise("noise", "Random bytes a second between answers; 0 = off.",
+                                   "BPS", "0");
+    const QCommandLineOption shortFrames("short", "Two IGT frames N bytes long (4..12) before "
+                                                  "each status answer; 0 = off.", "N", "0");
+    const QCommandLineOption wrongDevice("wrong-device", "Answer every command like a "
+                                                         "transceiver: FA00014074000;");
+    cli.addOptions({link, busy, tx, fw, silent, logFile, delay, baud, chunk, noise, shortFrames,
+                    wrongDevice});
     cli.process(app);
 
     ControllerModel model;
@@ -54,16 +83,20 @@ int main(int argc, char *argv[])
 
     FaultPlan faults;
     faults.silent = cli.isSet(silent);
+    faults.wrongDevice = cli.isSet(wrongDevice);
 
     Simulator::Options options;
     options.linkPath = cli.value(link);
     options.logPath = cli.value(logFile);
-    bool delayOk = false;
-    options.delayMs = cli.value(delay).toInt(&delayOk);
-    if (!delayOk || options.delayMs < 0 || options.delayMs > 10000)
-        return fail("--delay: give the answer latency in ms, 0..10000");
-
+    LineShaper::Settings &line = options.line;
     QString error;
+    if (!lineOption(cli, delay, &line.delayMs, nullptr, &error)
+        || !lineOption(cli, baud, &line.baud, nullptr, &error)
+        || !lineOption(cli, chunk, &line.chunkBytes, &line.chunkPauseMs, &error)
+        || !lineOption(cli, noise, &line.noiseBps, nullptr, &error)
+        || !lineOption(cli, shortFrames, &line.shortLength, nullptr, &error))
+        return fail(error);
+
     if (!Simulator::catchTerminationSignals(&error))
         return fail(error);
     Simulator simulator(model, faults, options);

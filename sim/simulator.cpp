@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,32 @@ void onTerminationSignal(int)
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
+// The line settings with one console command's change made.
+LineShaper::Settings adjusted(LineShaper::Settings line, const ConsoleCommand &c)
+{
+    switch (c.verb) {
+    case ConsoleCommand::Delay:
+        line.delayMs = c.number;
+        break;
+    case ConsoleCommand::Baud:
+        line.baud = c.number;
+        break;
+    case ConsoleCommand::Chunk:
+        line.chunkBytes = c.number;
+        line.chunkPauseMs = c.second;
+        break;
+    case ConsoleCommand::Noise:
+        line.noiseBps = c.number;
+        break;
+    case ConsoleCommand::Short:
+        line.shortLength = c.number;
+        break;
+    default:
+        break;
+    }
+    return line;
+}
+
 void say(const QString &text)
 {
     std::fputs(text.toUtf8().constData(), stdout);
@@ -41,6 +68,15 @@ Simulator::Simulator(const ControllerModel &model, const FaultPlan &faults,
     pendingTimer->setSingleShot(true);
     pendingTimer->setInterval(pendingLimitMs);
     connect(pendingTimer, &QTimer::timeout, this, &Simulator::giveUpPending);
+    // Paced bytes fall due about a millisecond apart; a coarse timer would bunch them.
+    lineTimer = new QTimer(this);
+    lineTimer->setSingleShot(true);
+    lineTimer->setTimerType(Qt::PreciseTimer);
+    connect(lineTimer, &QTimer::timeout, this, &Simulator::pumpLine);
+    noiseNoteTimer = new QTimer(this);
+    noiseNoteTimer->setSingleShot(true);
+    noiseNoteTimer->setInterval(1000);
+    connect(noiseNoteTimer, &QTimer::timeout, this, &Simulator::noteNoise);
 }
 
 Simulator::~Simulator()
@@ -68,6 +104,7 @@ bool Simulator::start(QString *error)
         return false;
     if (!openLine(error))
         return false;
+    changeLine(options.line);
 
     if (signalPipe[0] >= 0) {
         auto *terminations = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
@@ -94,6 +131,8 @@ bool Simulator::openLine(QString *error)
     }
     masterNotifier = new QSocketNotifier(pty.masterFd(), QSocketNotifier::Read, this);
     connect(masterNotifier, &QSocketNotifier::activated, this, &Simulator::readMaster);
+    shaper.dropAll(monotonicNowMs()); // noise owed while the line was away is not paid
+    pumpLine();
     return true;
 }
 
@@ -101,11 +140,21 @@ void Simulator::closeLine(bool keepLink)
 {
     delete masterNotifier;
     masterNotifier = nullptr;
-    ++lineGeneration;
     parser.reset();
     pendingTimer->stop();
+    lineTimer->stop();
+    noteNoise();
+    partWritten.clear();
+    partLost = 0;
+    partError.clear();
     if (!pty.isOpen())
         return;
+    const LineShaper::Cut cut = shaper.dropAll(monotonicNowMs());
+    if (cut.total > 0)
+        log.event("abandoned", QString("%1 answer cut off after %2 of %3 bytes")
+                                   .arg(cut.kind)
+                                   .arg(cut.sent)
+                                   .arg(cut.total));
     const QString slave = pty.slavePath();
     pty.close();
     if (!keepLink)
@@ -154,43 +203,93 @@ void Simulator::handleCommandFrame(const QByteArray &frame)
         return;
     }
     QString kind = out.kind;
-    if (bytes != out.reply)
+    if (faults.wrongDevice)
+        kind = "wrongdevice";
+    else if (bytes != out.reply)
         kind = bytes.startsWith("IG") ? "truncated" : "garbage";
-    answer(bytes, kind, kind == out.kind ? QString("answer") : "answer spoiled: " + kind);
+    const QString what = kind == out.kind ? QString("answer") : "answer spoiled: " + kind;
+    const bool status = out.kind == QLatin1String("poll") && !faults.wrongDevice;
+    shaper.submit({bytes, kind, what}, status, monotonicNowMs());
+    pumpLine();
 }
 
-void Simulator::answer(const QByteArray &bytes, const QString &kind, const QString &what)
+// Writes what has fallen due and sets the timer for what comes next. Each part of an
+// answer is logged once, when its last byte is out.
+void Simulator::pumpLine()
 {
-    if (options.delayMs <= 0) {
-        writeNow(bytes, kind, what);
+    if (!pty.isOpen())
         return;
+    for (const LineShaper::Write &w : shaper.take(monotonicNowMs())) {
+        QString error;
+        const int n = writeToLine(w.bytes, &error);
+        const int lost = int(w.bytes.size()) - n;
+        if (w.noise) {
+            noiseWritten += n;
+            noiseLost += lost;
+            if (!noiseNoteTimer->isActive())
+                noiseNoteTimer->start();
+            continue;
+        }
+        partWritten += w.bytes.left(n);
+        partLost += lost;
+        if (lost > 0 && partError.isEmpty())
+            partError = error;
+        if (w.done.bytes.isEmpty())
+            continue;
+        if (partLost == 0)
+            log.sent(w.done.bytes, w.done.kind, w.done.what);
+        else
+            log.sent(partWritten, w.done.kind, QString("only %1 of %2 bytes written: %3")
+                                                    .arg(partWritten.size())
+                                                    .arg(w.done.bytes.size())
+                                                    .arg(partError));
+        partWritten.clear();
+        partLost = 0;
+        partError.clear();
     }
-    const quint64 generation = lineGeneration;
-    QTimer::singleShot(options.delayMs, this, [this, generation, bytes, kind, what]() {
-        if (generation == lineGeneration)
-            writeNow(bytes, kind, what);
-    });
+    const double waitMs = std::ceil(shaper.nextDueMs() - monotonicNowMs());
+    if (std::isinf(waitMs))
+        lineTimer->stop();
+    else
+        lineTimer->start(int(qBound(0.0, waitMs, 3600000.0)));
 }
 
-void Simulator::writeNow(const QByteArray &bytes, const QString &kind, const QString &what)
+int Simulator::writeToLine(const QByteArray &bytes, QString *error)
 {
     int done = 0;
-    while (pty.isOpen() && done < bytes.size()) {
+    while (done < bytes.size()) {
         const ssize_t n = ::write(pty.masterFd(), bytes.constData() + done, bytes.size() - done);
-        if (n > 0)
+        if (n > 0) {
             done += int(n);
-        else if (n < 0 && errno == EINTR)
+        } else if (n < 0 && errno == EINTR) {
             continue;
-        else
+        } else {
+            *error = std::strerror(errno);
             break;
+        }
     }
-    if (done == bytes.size())
-        log.sent(bytes, kind, what);
-    else
-        log.sent(bytes.left(done), kind, QString("only %1 of %2 bytes written: %3")
-                                              .arg(done)
-                                              .arg(bytes.size())
-                                              .arg(std::strerror(errno)));
+    return done;
+}
+
+void Simulator::noteNoise()
+{
+    noiseNoteTimer->stop();
+    if (noiseWritten == 0 && noiseLost == 0)
+        return;
+    QString what = QString("%1 random bytes between answers").arg(noiseWritten);
+    if (noiseLost > 0)
+        what += QString(", %1 more the line would not take").arg(noiseLost);
+    log.event("noise", what);
+    noiseWritten = 0;
+    noiseLost = 0;
+}
+
+void Simulator::changeLine(const LineShaper::Settings &settings)
+{
+    if (settings.noiseBps == 0)
+        noteNoise();
+    shaper.setSettings(settings, monotonicNowMs());
+    pumpLine();
 }
 
 void Simulator::readConsole()
@@ -241,8 +340,15 @@ void Simulator::execute(const ConsoleCommand &c)
         faults.truncateLeft = c.number;
         faults.truncatedLength = c.second;
         break;
+    case ConsoleCommand::WrongDevice:
+        faults.wrongDevice = c.flag;
+        break;
     case ConsoleCommand::Delay:
-        options.delayMs = c.number;
+    case ConsoleCommand::Baud:
+    case ConsoleCommand::Chunk:
+    case ConsoleCommand::Noise:
+    case ConsoleCommand::Short:
+        changeLine(adjusted(shaper.settings(), c));
         break;
     case ConsoleCommand::Hangup:
         hangup(c.number, c.flag);
@@ -257,11 +363,12 @@ void Simulator::execute(const ConsoleCommand &c)
         shutdown();
         return;
     }
-    log.event("console", QString("%1; silent %2, garbage %3, truncate %4, delay %5 ms")
+    log.event("console", QString("%1; silent %2, garbage %3, truncate %4, wrong device %5; %6")
                              .arg(model.summary(), faults.silent ? "on" : "off")
                              .arg(faults.garbageLeft)
                              .arg(faults.truncateLeft)
-                             .arg(options.delayMs));
+                             .arg(faults.wrongDevice ? "on" : "off",
+                                  LineShaper::describe(shaper.settings())));
 }
 
 void Simulator::hangup(int ms, bool keepLink)

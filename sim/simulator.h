@@ -7,6 +7,7 @@
 #include "controllermodel.h"
 #include "faultplan.h"
 #include "frameparser.h"
+#include "lineshaper.h"
 #include "ptyendpoint.h"
 #include "simlog.h"
 
@@ -24,7 +25,7 @@ public:
     {
         QString linkPath;
         QString logPath;
-        int delayMs = 0;
+        LineShaper::Settings line;
     };
 
     Simulator(const ControllerModel &model, const FaultPlan &faults, const Options &options,
@@ -42,8 +43,10 @@ private:
     void readConsole();
     void giveUpPending();
     void handleCommandFrame(const QByteArray &frame);
-    void answer(const QByteArray &bytes, const QString &kind, const QString &what);
-    void writeNow(const QByteArray &bytes, const QString &kind, const QString &what);
+    void pumpLine();
+    int writeToLine(const QByteArray &bytes, QString *error);
+    void noteNoise();
+    void changeLine(const LineShaper::Settings &settings);
     bool openLine(QString *error);
     void closeLine(bool keepLink);
     void hangup(int ms, bool keepLink);
@@ -60,5 +63,13 @@ private:
     QSocketNotifier *consoleNotifier = nullptr;
     QTimer *pendingTimer = nullptr;
     QByteArray consoleBuffer;
-    quint64 lineGeneration = 0; // answers scheduled before a hang-up are dropped
+    // Answers wait in the shaper until their bytes fall due; a hang-up drops them all.
+    LineShaper shaper;
+    QTimer *lineTimer = nullptr;
+    QByteArray partWritten; // of the part going out, what the line took so far
+    int partLost = 0;
+    QString partError;
+    int noiseWritten = 0; // since the last note in the log, which comes once a second
+    int noiseLost = 0;
+    QTimer *noiseNoteTimer = nullptr;
 };

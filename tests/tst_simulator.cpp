@@ -6,8 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "consolecommand.h"
 #include "controllermodel.h"
 #include "frameparser.h"
+#include "lineshaper.h"
+
+Q_DECLARE_METATYPE(LineShaper::Settings)
 
 static QByteArray exchange(QSerialPort &port, const QByteArray &command, int answerLength)
 {
@@ -108,6 +112,125 @@ private slots:
         QTEST(reply.mid(3, 9).toHex(' '), "fields");
     }
 
+    void parsesConsole_data()
+    {
+        QTest::addColumn<int>("verb");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<bool>("flag");
+
+        auto row = [](const char *line, ConsoleCommand::Verb verb, int number = 0,
+                      int second = 0, bool flag = false) {
+            QTest::newRow(line) << int(verb) << number << second << flag;
+        };
+        using C = ConsoleCommand;
+        row("delay 40", C::Delay, 40);
+        row("baud 9600", C::Baud, 9600);
+        row("baud 0", C::Baud, 0);
+        row("baud 20", C::Invalid);
+        row("chunk 11 30", C::Chunk, 11, 30);
+        row("chunk 11,30", C::Chunk, 11, 30);
+        row("chunk off", C::Chunk, 0, 0);
+        row("chunk 11", C::Invalid);
+        row("noise 1000", C::Noise, 1000);
+        row("noise -1", C::Invalid);
+        row("short", C::Short, 8);
+        row("short 0", C::Short, 0);
+        row("short 13", C::Invalid);
+        row("wrongdevice on", C::WrongDevice, 0, 0, true);
+        row("wrongdevice maybe", C::Invalid);
+    }
+
+    void parsesConsole()
+    {
+        const ConsoleCommand c = parseConsoleCommand(QTest::currentDataTag());
+        QTEST(int(c.verb), "verb");
+        if (c.verb == ConsoleCommand::Invalid)
+            return;
+        QTEST(c.number, "number");
+        QTEST(c.second, "second");
+        QTEST(c.flag, "flag");
+    }
+
+    void shapesLine_data()
+    {
+        QTest::addColumn<LineShaper::Settings>("line");
+        QTest::addColumn<int>("askedMs");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("writes"); // due ms:bytes, n for a noise byte
+        QTest::addColumn<QString>("done");   // kind@ms of each part's last byte
+
+        auto row = [](const char *name, LineShaper::Settings line, int askedMs,
+                      const QStringList &answers, const char *writes, const char *done) {
+            QTest::newRow(name) << line << askedMs << answers << QString(writes) << QString(done);
+        };
+        // 10000 baud: a byte each millisecond.  delay  baud  chunk pause noise short
+        row("at once", {0, 0, 0, 0, 0, 0}, 0, {"poll"}, "0:13", "poll@0");
+        row("late", {20, 0, 0, 0, 0, 0}, 0, {"poll"}, "20:13", "poll@20");
+        row("in two pieces", {0, 0, 11, 30, 0, 0}, 0, {"poll"}, "0:11 30:2", "poll@30");
+        row("piece longer than it", {0, 0, 20, 30, 0, 0}, 0, {"poll"}, "0:13", "poll@0");
+        row("a byte at a time", {0, 10000, 0, 0, 0, 0}, 0, {"firmware"},
+            "0:1 1:1 2:1 3:1 4:1 5:1", "firmware@5");
+        row("late, cut, paced", {3, 10000, 2, 4, 0, 0}, 0, {"firmware"},
+            "3:1 4:1 9:1 10:1 11:1 12:1", "firmware@12");
+        row("short frames first", {0, 0, 0, 0, 0, 8}, 0, {"poll"}, "0:16 0:13", "short@0 poll@0");
+        row("short frames cut too", {0, 0, 11, 30, 0, 8}, 0, {"poll"}, "0:11 30:5 30:13",
+            "short@30 poll@30");
+        row("no short frames before firmware", {0, 0, 0, 0, 0, 8}, 0, {"firmware"}, "0:6",
+            "firmware@0");
+        row("second answer waits", {0, 0, 2, 10, 0, 0}, 0, {"firmware", "firmware"},
+            "0:2 10:4 10:2 20:4", "firmware@10 firmware@20");
+        row("noise waits for the answer", {0, 0, 2, 10, 200, 0}, 7, {"firmware"},
+            "5:n 7:2 17:4 17:n 22:n 27:n 32:n 37:n 42:n 47:n", "firmware@17");
+    }
+
+    // Taken every 3 ms, later than most bytes fall due: each still comes as its own
+    // write at its own time.
+    void shapesLine()
+    {
+        QFETCH(LineShaper::Settings, line);
+        QFETCH(int, askedMs);
+        QFETCH(QStringList, answers);
+        LineShaper shaper;
+        shaper.setSettings(line, 0);
+        QStringList writes, done;
+        auto run = [&](double from, double to) {
+            for (double now = from;; now = qMin(now + 3, to)) {
+                for (const LineShaper::Write &w : shaper.take(now)) {
+                    const QString at = QString::number(w.dueMs);
+                    writes << at + ':' + (w.noise ? "n" : QString::number(w.bytes.size()));
+                    if (!w.done.bytes.isEmpty())
+                        done << w.done.kind + '@' + at;
+                }
+                if (now >= to)
+                    return;
+            }
+        };
+        run(0, askedMs);
+        const ControllerModel model;
+        for (const QString &kind : answers) {
+            const bool poll = kind == "poll";
+            shaper.submit({poll ? model.statusResponse() : model.firmwareResponse(), kind, {}},
+                          poll, askedMs);
+        }
+        run(askedMs, 50);
+        QTEST(writes.join(' '), "writes");
+        QTEST(done.join(' '), "done");
+    }
+
+    // A panel that hunts for "IG" and takes the 13 bytes from there must never find a
+    // whole frame in the short frames and the answer behind them.
+    void shortFramesNeverLookWhole()
+    {
+        const QByteArray answer = ControllerModel().statusResponse();
+        for (int length = 4; length <= 12; ++length) {
+            const QByteArray line = LineShaper::shortFrames(length) + answer;
+            QCOMPARE(line.indexOf("IGT", 1), length);
+            QCOMPARE(line.at(length - 1), ';');
+            QVERIFY2(line.at(12) != ';', qPrintable(QString::number(length)));
+        }
+    }
+
     // The real process: the printed path, answers, a hang-up and the line coming back on
     // the same path, and the machine log of it all in order.
     void realSimulatorOverPty()
@@ -150,6 +273,38 @@ private slots:
                                "rx poll 494754333b", "tx poll 4947540000fe0000000000003b"};
         const QStringList hangup{"event hangup ", "event back "};
         QCOMPARE(seen.mid(0, 11), QStringList{"event start "} + talk + hangup + talk);
+    }
+
+    // At 9600 baud a status answer takes 12 byte-times after its first byte: it comes in
+    // pieces, and never sooner than that after the poll.
+    void pacedAnswerOverPty()
+    {
+        const QString program = qEnvironmentVariable("ORVIK_SIM");
+        if (program.isEmpty())
+            QSKIP("ORVIK_SIM does not name the simulator");
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ttyORVIK");
+        QProcess sim;
+        sim.start(program, {"--link", link, "--baud", "9600"});
+        QVERIFY(readLineFrom(sim).endsWith(": " + link));
+        QSerialPort port(link);
+        QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+        int reads = 0;
+        for (int poll = 0; poll < 3; ++poll) {
+            QElapsedTimer clock;
+            clock.start();
+            port.write("IGT3;");
+            QByteArray answer;
+            for (; answer.size() < 13 && port.waitForReadyRead(5000); ++reads)
+                answer += port.readAll();
+            QCOMPARE(answer.size(), 13);
+            QVERIFY2(clock.nsecsElapsed() >= 11000000, qPrintable(QString::number(
+                                                            clock.nsecsElapsed() / 1e6)));
+        }
+        // A stalled reader may find one whole answer waiting, not three in a row.
+        QVERIFY2(reads > 3, qPrintable(QString("%1 reads").arg(reads)));
+        sim.write("quit\n");
+        QVERIFY(sim.waitForFinished(10000));
     }
 };
 
