@@ -1,6 +1,7 @@
 #include "link/seriallink.h"
 
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
@@ -12,6 +13,7 @@
 #include "link/responses.h"
 #include "link/wiretrace.h"
 #include "panel/styles.h"
+#include "serialsettings/portidentity.h"
 #include "serialsettings/settingsdialog.h"
 #include "ui_mainwindow.h"
 
@@ -59,6 +61,14 @@ bool meansDeviceLost(QSerialPort::SerialPortError error)
     default:
         return false;
     }
+}
+
+// The path to come back to after a loss. A USB adapter plugged back in may get another
+// ttyUSB number; its link under /dev/serial/by-id keeps naming it.
+QString stablePath(const QString &portName)
+{
+    const QString location = QSerialPortInfo(portName).systemLocation();
+    return storedPortPath(location.isEmpty() ? portName : location, serialByIdFolder);
 }
 
 void decodeFrame(MainWindow *w, const QByteArray &frame)
@@ -112,6 +122,7 @@ bool MainWindow::openPort(const SerialSettings &p)
     serialPort->clear(QSerialPort::Input);
     linkSession.start(monotonicMs());
     connectedSettings = p;
+    connectedSettings.portName = stablePath(p.portName);
     ui->actionConfigure->setEnabled(false);
     ui->actionConnect_to_KELMAR->setEnabled(false);
     // One pass over all six, so a "%2" inside a typed device path stays as typed.

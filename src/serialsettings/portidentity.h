@@ -14,6 +14,9 @@
 // adapter whatever number the kernel gives it; otherwise the system location itself.
 QString storedPortPath(const QString &systemLocation, const QString &byIdFolder);
 
+// Where the system keeps those links.
+inline const QString serialByIdFolder = QStringLiteral("/dev/serial/by-id");
+
 // What a box should show: the item to make current and, when that item is the editable
 // "Custom" one, the text to put into it.
 struct BoxSelection

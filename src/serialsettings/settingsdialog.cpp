@@ -16,8 +16,6 @@ constexpr int customBaudRateIndex = 4;
 constexpr int maximumBaudRate = 4000000;
 // describePort() puts the system location fifth.
 constexpr int locationEntry = 4;
-// Links named after each adapter's serial number, which survive replugging.
-const QString byIdFolder = QStringLiteral("/dev/serial/by-id");
 } // namespace
 
 SettingsDialog::SettingsDialog(QWidget *parent)
@@ -164,7 +162,7 @@ bool SettingsDialog::saveSelection()
     const int portIndex = m_ui->serialPortInfoListBox->currentIndex();
     const QVariant listed = m_ui->serialPortInfoListBox->itemData(portIndex);
     const QString path = listed.isValid()
-        ? storedPortPath(listed.toStringList().value(locationEntry), byIdFolder)
+        ? storedPortPath(listed.toStringList().value(locationEntry), serialByIdFolder)
         : m_ui->serialPortInfoListBox->currentText();
     const int speedIndex = m_ui->baudRateBox->currentIndex();
     const int customRate =
