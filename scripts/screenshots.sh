@@ -47,7 +47,7 @@ shot link-lost
 
 # File > Serial Settings, pick Custom, type the simulator's path, Apply, File > Connect.
 click "$panel_win" 20 10
-xdotool key Down Down Down Return; sleep 0.6
+xdotool key Down Down Down Down Return; sleep 0.6
 dialog=$(xdotool search --sync --limit 1 --onlyvisible --name '^Settings$')
 sleep 0.3
 xdotool key End                      # the port list has the focus: its last item is Custom
@@ -86,7 +86,7 @@ sleep 1
 shot super-split
 
 click "$panel_win" 20 10
-xdotool key Down Down Down Down Return
+xdotool key Down Down Down Down Down Return
 labels_win=$(xdotool search --sync --limit 1 --onlyvisible --name '^Label Config$')
 sleep 0.8
 import -window "$labels_win" "$out/labels-dialog.png"; echo "  $out/labels-dialog.png"
