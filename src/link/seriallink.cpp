@@ -161,7 +161,6 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     // Close before the box: a closed port stops reporting, so the box's own event
     // loop runs quietly instead of delivering the same error again and again.
     serialPort->close();
-    switchQueue.clear();
     reportingLoss = true;
     showCriticalBox(this, tr("Critical Error"), reason);
     reportingLoss = false;
