@@ -5,28 +5,37 @@
 # into docs/PERFORMANCE.md (between the "bench/run.sh" markers; the rest of the file is
 # left alone).
 #
-#   bench/run.sh                 default run, about four minutes
-#   bench/run.sh --long          longer phases and more samples (about twelve minutes)
+#   bench/run.sh                 default run, about eleven minutes
+#   bench/run.sh --long          longer phases and more samples (about thirty minutes)
 #   bench/run.sh --soak MINUTES  the memory soak only (at least 30 for the record)
 #   bench/run.sh --no-doc ...    print only, leave docs/PERFORMANCE.md alone
 #   --seconds N --presses N --runs N --idle N  set one figure's sample size
+#   --line-seconds N --connects N --noise-minutes N  the same for bench_realline
+#     (--noise-minutes 10 for the record of memory under noise; 0 leaves it out)
 #
 # BUILD_DIR picks the build folder (default build/, shared with scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=30 presses=200 runs=10 idle=20 soak=0 doc=1 mode=default
+line_seconds=10 connects=20 noise_minutes=2
+invoked="$*"
 while (($#)); do
   case "$1" in
-    --long) seconds=90 presses=400 runs=20 idle=30 mode=long ;;
+    --long) seconds=90 presses=400 runs=20 idle=30 mode=long
+            line_seconds=30 noise_minutes=10 ;;
     --soak) soak=${2:?minutes}; shift ;;
     --no-doc) doc=0 ;;
     --seconds) seconds=${2:?}; shift ;;
     --presses) presses=${2:?}; shift ;;
     --runs) runs=${2:?}; shift ;;
     --idle) idle=${2:?}; shift ;;
+    --line-seconds) line_seconds=${2:?}; shift ;;
+    --connects) connects=${2:?}; shift ;;
+    --noise-minutes) noise_minutes=${2:?}; shift ;;
     *) echo "usage: bench/run.sh [--long] [--soak MINUTES] [--no-doc]" \
-            "[--seconds|--presses|--runs|--idle N]" >&2
+            "[--seconds|--presses|--runs|--idle N]" \
+            "[--line-seconds|--connects|--noise-minutes N]" >&2
        exit 2 ;;
   esac
   shift
@@ -38,7 +47,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
 cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
-  --target bench_link bench_soak bench_startup orvik-sim orvik-panel >/dev/null
+  --target bench_link bench_soak bench_startup bench_realline orvik-sim orvik-panel >/dev/null
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -89,15 +98,27 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 DISPLAY=:$(cat "$work/display") "$build_dir/bench/bench_startup" --runs "$runs" --idle "$idle" \
   >"$work/startup.md" || true
 kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
+# After the others, never beside them: its stalls and its minutes of noise would
+# otherwise show in their timing.
+echo "Real lines: $line_seconds s of answers and $connects connects per condition," \
+     "then $noise_minutes min of noise after 60 s connected ..."
+QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_realline" --seconds "$line_seconds" \
+  --connects "$connects" --noise-minutes "$noise_minutes" \
+  2>"$work/bench_realline.log" >"$work/realline.md" \
+  || { cat "$work/bench_realline.log" >&2; exit 1; }
 {
-  echo "Produced by \`bench/run.sh$([ $mode = long ] && echo ' --long')\`" \
-       "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory):"
+  echo "Produced by \`bench/run.sh${invoked:+ $invoked}\`" \
+       "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory;" \
+       "real lines: $line_seconds s of answers and $connects connects per condition," \
+       "$noise_minutes min of noise after 60 s connected):"
   echo
   cat "$work/machine-start"
   machine "at the end" | tail -1
   echo
   cat "$work/link.md"
   tail -n +1 "$work/startup.md"
+  echo
+  cat "$work/realline.md"
 } >"$work/table.md"
 cat "$work/table.md"
 if ((doc)); then

@@ -20,10 +20,10 @@ using PacingTime = std::chrono::microseconds;
 // Now on that clock.
 PacingTime pacingNow();
 
-// When the GUI thread last handed a frame to the port, in microseconds of the pacing
-// clock. The GUI may reach a posted send a few milliseconds late; the pacing thread
-// counts its intervals from the later of its own decision and this stamp, so "more than
-// 100 ms" and "more than 150 ms" hold on the wire too, not just where the thread decides.
+// When the GUI thread last handed a frame to the port (or took its turn with no port
+// open), in microseconds of the pacing clock. The GUI may reach a posted send late; the
+// pacing thread counts its intervals from this stamp, not from its own decision, so "more
+// than 100 ms" and "more than 150 ms" hold on the wire, not just where the thread decides.
 extern std::atomic<qint64> lastFrameWritten;
 
 // At most one send and one receive invocation wait in the GUI thread's event queue at

@@ -22,8 +22,12 @@ LinkSession linkSession;
 
 WriteResult writeFrame(const quint8 *bytes, int n)
 {
-    if (n <= 0 || !serialPort || !serialPort->isOpen())
+    if (n <= 0 || !serialPort || !serialPort->isOpen()) {
+        // The turn is taken all the same, so a closed port keeps the cadence of an open
+        // one instead of being asked again every cycle.
+        lastFrameWritten.store(pacingNow().count(), std::memory_order_relaxed);
         return WriteResult::Skipped;
+    }
     const qint64 written = serialPort->write(reinterpret_cast<const char *>(bytes), n);
     if (written != n) {
         traceWriteFailure(bytes, n, written, serialPort->errorString());

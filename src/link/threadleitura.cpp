@@ -33,26 +33,25 @@ void ThreadLeitura::stopAndWait()
 
 void ThreadLeitura::run()
 {
-    // Both stamps hold microseconds of the pacing clock.
-    lastSendTime = pacingNow().count();
+    // Both stamps hold microseconds of the pacing clock. The intervals count from the
+    // last frame the GUI thread actually wrote: a send it skipped (too soon after a late
+    // one) is asked for again in the next cycle, not a whole period later.
     for (;;) {
         msleep(cyclePeriodMs);
         const PacingTime now = pacingNow();
         loopTime = now.count();
-        lastSendTime = qMax(lastSendTime, lastFrameWritten.load(std::memory_order_relaxed));
+        lastSendTime = lastFrameWritten.load(std::memory_order_relaxed);
         // Only the queue's atomic count and the last write's stamp cross threads; the
         // queue itself belongs to the GUI.
         const PacingDecision decision = decidePacing(now, PacingTime(lastSendTime),
                                                      mainWindow->switchQueue.pendingCount());
         // A send still waiting for the GUI thread is the one that will go out; a second
-        // would only follow it back to back. The decision stands once posted.
+        // would only follow it back to back.
         const bool send = decision.sendQueued || decision.sendPoll;
-        if (send && !sendPosted.exchange(true, std::memory_order_acq_rel)) {
-            lastSendTime = decision.lastSend.count();
+        if (send && !sendPosted.exchange(true, std::memory_order_acq_rel))
             QMetaObject::invokeMethod(mainWindow,
                                       decision.sendQueued ? "callEnvioFila" : "callEnviar",
                                       Qt::QueuedConnection);
-        }
         if (!receivePosted.exchange(true, std::memory_order_acq_rel))
             QMetaObject::invokeMethod(mainWindow, "callReceber", Qt::QueuedConnection,
                                       Q_ARG(MainWindow *, mainWindow));
