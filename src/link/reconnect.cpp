@@ -5,6 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "config/portsettings.h"
+#include "link/seriallink.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -49,6 +50,8 @@ void MainWindow::stopReconnecting()
 // Quietly: a box every two seconds while the adapter is away would help nobody.
 void MainWindow::tryReconnect()
 {
-    if (openPort(connectedSettings))
+    // Open, and still open after the firmware query: a port that takes no bytes has
+    // been reported and closed again, and the waiting goes on.
+    if (openPort(connectedSettings) && serialPort && serialPort->isOpen())
         stopReconnecting();
 }
