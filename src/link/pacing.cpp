@@ -20,12 +20,6 @@ PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords
     return decision;
 }
 
-bool spacingAllows(PacingTime now, PacingTime lastWritten, bool queued)
-{
-    using std::chrono::milliseconds;
-    return now - lastWritten > milliseconds(queued ? queueSpacingMs : pollPeriodMs);
-}
-
 bool linkIsAlive(qint64 now, qint64 lastPacket)
 {
     return now - lastPacket <= linkSilenceLimitMs;

@@ -33,11 +33,6 @@ extern std::atomic<qint64> lastFrameWritten;
 extern std::atomic<bool> sendPosted;
 extern std::atomic<bool> receivePosted;
 
-// The last word before a write, on the GUI thread: whether the spacing, measured from
-// the last frame actually written, lets a queued word (queued = true) or the poll go
-// out now. However late a posted send runs, the wire keeps its 100 and 150 ms.
-bool spacingAllows(PacingTime now, PacingTime lastWritten, bool queued);
-
 // What one cycle of the pacing thread should post to the window.
 struct PacingDecision
 {
@@ -47,8 +42,10 @@ struct PacingDecision
 };
 
 // Queued words take precedence over the poll: while any wait, no poll goes out, so a
-// burst of key presses leaves as fast as the controller allows. A negative difference
-// (a stamp from the future) counts as not yet elapsed.
+// burst of key presses leaves as fast as the controller allows. The GUI thread asks the
+// same question once more, against the last frame written, before it writes: however
+// late a posted send runs after a stall, the wire keeps its 100 and 150 ms. A negative
+// difference (a stamp from the future) counts as not yet elapsed.
 PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords);
 
 // The watchdog's view: alive while the last accepted response is at most the silence

@@ -185,8 +185,8 @@ void MainWindow::callEnviar()
 {
     sendPosted.store(false, std::memory_order_release);
     ensureSerialPort();
-    if (!spacingAllows(pacingNow(), PacingTime(lastFrameWritten.load()), false)
-        || !switchQueue.isEmpty())
+    const PacingTime lastWritten(lastFrameWritten.load());
+    if (!decidePacing(pacingNow(), lastWritten, switchQueue.size()).sendPoll)
         return; // a late invocation after a stall: the pacing thread will ask again
     if (serialPort->isOpen() && linkSession.firmwareQueryDue(monotonicMs())) {
         // The first answer was lost; the poll can wait one turn.

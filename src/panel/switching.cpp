@@ -65,10 +65,9 @@ void MainWindow::on_botaoTeclaRTX_pressed() { insereComutacaoRXFila(qint8(rtxInd
 void MainWindow::callEnvioFila()
 {
     sendPosted.store(false, std::memory_order_release);
-    if (switchQueue.isEmpty())
-        return;
     // Late after a stall, the word waits for its turn rather than crowd the last frame.
-    if (!spacingAllows(pacingNow(), PacingTime(lastFrameWritten.load()), true))
+    const PacingTime lastWritten(lastFrameWritten.load());
+    if (!decidePacing(pacingNow(), lastWritten, switchQueue.size()).sendQueued)
         return;
     // The word leaves the queue whether or not it can be sent: a closed port drops it.
     const CommandWord word = switchQueue.takeFirst();
