@@ -1,3 +1,5 @@
+#include <memory>
+
 #include <QAction>
 #include <QImageReader>
 #include <QMainWindow>
@@ -8,6 +10,7 @@
 #include "app/mainwindow.h"
 #include "app/resources.h"
 #include "app/theme.h"
+#include "serialsettings/settingsdialog.h"
 #include "isolatedsettings.h"
 #include "panel/panelstate.h"
 #include "ui_mainwindow.h"
@@ -157,16 +160,36 @@ private slots:
             QVERIFY(!window.findChild<QWidget *>(QStringLiteral("busy%1").arg(n))->isVisible());
         QVERIFY(!window.findChild<QWidget *>("groupFendril")->isVisible()); // nothing stored
         QVERIFY(window.findChild<QWidget *>("botaoTecla1")->isVisible());
-        // About Korvane: a fresh modeless box each time.
+        // About Korvane: one modeless box; asked for again, the same one comes back.
         auto *korvane = window.findChild<QAction *>("actionAbout_Korvane");
+        korvane->trigger();
+        window.findChildren<about *>().value(0)->close();
         korvane->trigger();
         korvane->trigger();
         const QList<about *> dialogs = window.findChildren<about *>();
-        QCOMPARE(dialogs.size(), 2);
-        for (about *dialog : dialogs) {
-            QVERIFY(dialog->isVisible() && !dialog->isModal());
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("About Korvane"));
-        }
+        QCOMPARE(dialogs.size(), 1);
+        QVERIFY(dialogs[0]->isVisible() && !dialogs[0]->isModal());
+        QCOMPARE(dialogs[0]->windowTitle(), QStringLiteral("About Korvane"));
+    }
+
+    // Closing the window ends the program even while the serial settings dialog is open,
+    // and takes the dialog with it.
+    void closingTheWindowWithSettingsOpen()
+    {
+        auto window = std::make_unique<MainWindow>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->findChild<QAction *>("actionConfigure")->trigger();
+        QPointer<QDialog> settings = window->settingsDialog();
+        QVERIFY(settings && settings->isVisible());
+        QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+        // The application notices its last window only while its event loop runs.
+        QTimer::singleShot(0, window.get(), &QWidget::close);
+        QTimer::singleShot(5000, qApp, &QCoreApplication::quit);
+        QApplication::exec();
+        QVERIFY(!lastWindowClosed.isEmpty());
+        window.reset();
+        QVERIFY(settings.isNull());
     }
 
     void functionKeys_data()

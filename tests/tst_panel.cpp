@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
@@ -285,8 +286,10 @@ private slots:
         panelState.lastRxPos = 3;
         debugLines.clear();
         qInstallMessageHandler(collectDebug);
+        QLoggingCategory::setFilterRules("orvik.panel.debug=true");
         decode(status(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field)));
         decode(status(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field)));
+        QLoggingCategory::setFilterRules(QString());
         qInstallMessageHandler(nullptr);
         QCOMPARE(look("Tecla" + lit), 'r');
         QTEST(int(debugLines.count(QStringLiteral("Voltou p 1!!"))), "logged");

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 
 #include "app/mainwindow.h"
 #include "config/labels.h"
@@ -31,7 +32,7 @@ class SettingsTest : public QObject
     }
     static QString stored(const QString &key)
     {
-        QSettings file(panelSettingsPath(), QSettings::IniFormat);
+        IniFile file(panelSettingsPath());
         return iniText(file.value(key, QString()));
     }
     static QByteArray fileBytes()
@@ -71,6 +72,48 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QTEST(settingsFilePath(arguments, "/base"), "path");
+    }
+
+    // An installed panel starts from the file a copy beside the program kept, once: an
+    // existing per-user file is never overwritten and the original is never touched.
+    void adoptingTheFileBesideTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("beside"); // empty: no such file
+        QTest::addColumn<QByteArray>("perUser");
+        QTest::addColumn<bool>("copied");
+        QTest::addColumn<QByteArray>("result");
+        QTest::newRow("first start") << QByteArray("K1=A\n") << QByteArray() << true
+                                     << QByteArray("K1=A\n");
+        QTest::newRow("per-user file exists") << QByteArray("K1=A\n") << QByteArray("K1=B\n")
+                                              << false << QByteArray("K1=B\n");
+        QTest::newRow("nothing beside") << QByteArray() << QByteArray() << false << QByteArray();
+    }
+    void adoptingTheFileBesideTheProgram()
+    {
+        QFETCH(QByteArray, beside);
+        QFETCH(QByteArray, perUser);
+        QTemporaryDir temp;
+        const QString from = temp.filePath("bin/settings.ini");
+        const QString to = temp.filePath("config/orvik-panel/settings.ini");
+        const auto put = [](const QString &path, const QByteArray &bytes) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        const auto read = [](const QString &path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        if (!beside.isEmpty()) // installed files are read-only
+            QVERIFY(put(from, beside) && QFile::setPermissions(from, QFile::ReadOwner));
+        if (!perUser.isEmpty())
+            QVERIFY(put(to, perUser));
+        QTEST(adoptPanelSettings(from, to), "copied");
+        QTEST(read(to), "result");
+        QCOMPARE(read(from), beside);
+        QCOMPARE(adoptPanelSettings(from, to), false); // once
+        if (QFileInfo::exists(to))
+            QVERIFY(QFile::permissions(to) & QFile::WriteOwner);
     }
 
     // What a text editor may leave in the file, read through QSettings and the conversions.
@@ -156,24 +199,32 @@ private slots:
     }
 
     // A hand-edited caption shows whole; the dialog holds four characters and OK stores
-    // them; a cleared field empties the window; OK leaves the flags alone.
+    // them, never half a character; a cleared field empties the window; text typed in
+    // UTF-8 reads as typed and is written back so; OK leaves the flags alone.
     void labelsOk()
     {
-        writePanelFile("[General]\nK1=ABCDEF\nK2=TX2\nANT2=Dipole\nANT5=Yagi\nRL=true\n");
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x93\xA1"); // two UTF-16 units
+        writePanelFile("[General]\nK1=ABCDEF\nK2=TX2\nK3=ABC" + emoji.toUtf8()
+                       + "\nANT2=Dipole\nANT5=\xC3\x91\x61nd\xC3\xBA\nRL=true\n");
         start();
         QCOMPARE(shown("botaoTecla1"), QString("ABCDEF"));
         QCOMPARE(shown("labelAnt1"), QString()); // the form's placeholder is gone
+        QCOMPARE(shown("labelAnt5"), QString::fromUtf8("Ñandú"));
         labels *dialog = openLabels();
         QCOMPARE(dialog->findChild<QLineEdit *>("lineEdit1")->text(), QString("ABCD"));
+        QCOMPARE(dialog->findChild<QLineEdit *>("lineEdit3")->text(), QString("ABC"));
         type(dialog, "lineEdit2", "");
         type(dialog, "lineEditAnt2", "");
+        type(dialog, "lineEdit4", "XYZ" + emoji); // the field keeps half of it
         press(dialog, QDialogButtonBox::Ok);
         QCOMPARE(stored("K1"), QString("ABCD"));
+        QCOMPARE(stored("K4"), QString("XYZ"));
         QCOMPARE(shown("botaoTecla1"), QString("ABCD"));
         QCOMPARE(shown("botaoTecla2"), QString());
         QCOMPARE(shown("labelAnt2"), QString());
-        QCOMPARE(shown("labelAnt5"), QString("Yagi"));
-        QCOMPARE(QSettings(panelSettingsPath(), QSettings::IniFormat).allKeys().size(), 18);
+        QVERIFY(fileBytes().contains("ANT5=\xC3\x91\x61nd\xC3\xBA\n"));
+        QCOMPARE(QString::fromUtf8(fileBytes()).toUtf8(), fileBytes()); // all of it UTF-8
+        QCOMPARE(IniFile(panelSettingsPath()).allKeys().size(), 18);
         QCOMPARE(stored("RL"), QString("true"));
         QCOMPARE(shown("botaoRelease"), QString("RELEASE ALL"));
         QCOMPARE(window->size(), QSize(698, 281));
@@ -235,6 +286,25 @@ private slots:
         QCOMPARE(stored("ID"), QString());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull());
+    }
+
+    // Labels that could not be saved stay unsaved: a later toggle that does reach the
+    // disk writes its own flag and nothing of the failed save.
+    void failedSaveDoesNotComeBack()
+    {
+        writePanelFile("[General]\nK1=OLD\n");
+        start();
+        const QByteArray before = fileBytes();
+        QVERIFY(QFile::remove(panelSettingsPath()) && QDir().mkpath(panelSettingsPath()));
+        labels *dialog = openLabels();
+        type(dialog, "lineEdit1", "NEW");
+        press(dialog, QDialogButtonBox::Ok);
+        QCOMPARE(window->statusBar()->currentMessage(),
+                 "Settings could not be saved to " + panelSettingsPath());
+        QVERIFY(QDir().rmdir(panelSettingsPath()));
+        writePanelFile(before);
+        window->findChild<QAction *>("actionRelease_ALL")->trigger();
+        QCOMPARE(fileBytes(), QByteArray("[General]\nK1=OLD\nRL=true\n"));
     }
 
     // Cancel, Escape or the close button: nothing written, nothing changed on screen.

@@ -1,10 +1,61 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFont>
 #include <QIcon>
+#include <QLoggingCategory>
+#include <QStandardPaths>
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
+#include "config/settingspath.h"
 #include "link/threadleitura.h"
+
+namespace {
+const char unmatchedSlotsRule[] = "qt.core.qmetaobject.connectslotsbyname.warning=false";
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+// Qt 5 logs the by-name wiring's warnings in the general category rather than in their
+// own, so no rule can pick them out there: this handler drops exactly those lines and
+// passes every other message on.
+QtMessageHandler nextHandler = nullptr;
+void dropUnmatchedSlotWarnings(QtMsgType type, const QMessageLogContext &context,
+                               const QString &message)
+{
+    if (type == QtWarningMsg
+        && message.startsWith(
+            QLatin1String("QMetaObject::connectSlotsByName: No matching signal for ")))
+        return;
+    nextHandler(type, context, message);
+}
+#endif
+
+// --help and --version; the one positional argument keeps its old meaning, the name of
+// the settings files to use. process() answers --help and --version and stops at an
+// unknown option, so what reaches the settings path rule is only that argument.
+void readCommandLine(QApplication &application)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QCoreApplication::translate(
+            "main",
+            "Control panel for the KELMAR remote antenna switch.\n\n"
+            "Captions, labels, ID, Enable and Release ALL are kept in settings.ini "
+            "(settingsSUFFIX.ini when started with SUFFIX), next to the program when its "
+            "folder can be written, otherwise in\n  %1\n"
+            "The serial port choice is kept in a file of the same name in\n  %2\n\n"
+            "QT_LOGGING_RULES=\"orvik.wire.debug=true\" traces every frame on the wire.")
+            .arg(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                 QStandardPaths::writableLocation(QStandardPaths::DataLocation)));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("suffix"),
+        QCoreApplication::translate("main", "Use settingsSUFFIX.ini instead of settings.ini "
+                                            "(several panels side by side)."),
+        QStringLiteral("[suffix]"));
+    parser.process(application);
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -16,9 +67,19 @@ int main(int argc, char *argv[])
     // a GL-capable surface and the X11 platform loads the whole software GL stack: about
     // 50 MiB more memory and a slower start for nothing.
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    // The form keeps slots whose names match no signal; the by-name wiring warns about
+    // each of them at every start. Only that one category is quietened: every other
+    // warning still shows, and QT_LOGGING_RULES can bring these back.
+    QLoggingCategory::setFilterRules(QLatin1String(unmatchedSlotsRule));
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    nextHandler = qInstallMessageHandler(dropUnmatchedSlotWarnings);
+#endif
     int exitCode = 0;
     {
         QApplication application(argc, argv);
+        QCoreApplication::setApplicationVersion(QStringLiteral(ORVIK_VERSION));
+        readCommandLine(application);
+        adoptPanelSettings();
         application.setWindowIcon(QIcon(QStringLiteral(":/images/orvik-panel.png")));
         // The panel's fixed geometry was drawn for an 8-point interface font; the larger
         // default of many Linux desktops would clip its smaller labels.

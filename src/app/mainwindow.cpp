@@ -21,12 +21,13 @@ MainWindow::MainWindow(QWidget *parent)
     setStyleSheet(darkStyleSheet(ThemeVariant::MainWindow));
 
     serialPort = new QSerialPort(this);
-    // Lives for the whole run, with no parent, so the operator's last choices stay put.
-    settings = new SettingsDialog;
+    // Lives as long as the window, so the operator's last choices stay put; a child of
+    // the window, so closing the window ends the program even while it is open.
+    settings = new SettingsDialog(this);
     connect(settings, &SettingsDialog::selectionNotSaved, this,
             [this](const QString &message) { statusBar()->showMessage(message); });
 
-    settingsPath = settingsFilePath(QCoreApplication::applicationDirPath());
+    settingsPath = panelSettingsPath();
     loadPortSettings();
 
     // The radio buttons sit under the BUSY keys and the receiver group is optional.
@@ -79,7 +80,11 @@ void MainWindow::on_actionAbout_triggered()
 
 void MainWindow::on_actionAbout_Korvane_triggered()
 {
-    // A child of the window, so it takes the theme and is destroyed with the window.
-    auto *dialog = new about(this);
-    dialog->show();
+    // One about box: asked for again, the open one comes to the front. A child of the
+    // window, so it takes the theme and is destroyed with the window.
+    if (!aboutBox)
+        aboutBox = new about(this);
+    aboutBox->show();
+    aboutBox->raise();
+    aboutBox->activateWindow();
 }

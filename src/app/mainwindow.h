@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSerialPort>
 #include <QString>
 
@@ -8,6 +9,7 @@
 #include "serialsettings/serialsettings.h"
 
 class C4SAnchorLayout;
+class about;
 class SettingsDialog;
 class QKeyEvent;
 class QResizeEvent;
@@ -122,6 +124,7 @@ private:
 
     Ui::mainWindow *ui = nullptr;
     SettingsDialog *settings = nullptr;
+    QPointer<about> aboutBox;
     QString settingsPath;
     // The parameters of the last connection that opened, for reconnecting to it.
     SerialSettings connectedSettings;

@@ -1,7 +1,5 @@
 #include "config/labels.h"
 
-#include <QSettings>
-
 #include "app/mainwindow.h"
 #include "app/theme.h"
 #include "config/settingspath.h"
@@ -50,23 +48,25 @@ labels::~labels()
 }
 
 // A text longer than its field (a caption edited by hand) is cut to the field's
-// maximum length by the line edit itself.
+// maximum length, a whole character at a time.
 void labels::loadLabels()
 {
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
+    const IniFile stored(panelSettingsPath());
     for (const FieldKey &f : fieldKeys(ui))
-        f.field->setText(iniText(stored.value(f.key, QString())));
+        f.field->setText(
+            wholeCharacters(iniText(stored.value(f.key, QString())), f.field->maxLength()));
 }
 
 void labels::saveLabels()
 {
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
+    // Typing or pasting into a full field can still cut a character in half.
+    IniValues values;
     for (const FieldKey &f : fieldKeys(ui))
-        stored.setValue(f.key, f.field->text());
-    // Written out before the window reloads from it, while the handle is still open:
-    // when the file cannot be written, the window keeps what it shows instead of
-    // reloading from a store that lost the flags it could not read back.
-    if (saveOrReport(stored, mainWindow) && mainWindow)
+        values.append({f.key, wholeCharacters(f.field->text(), f.field->maxLength())});
+    // Written out before the window reloads from it: when the file cannot be written,
+    // the window keeps what it shows instead of reloading from a store that lost the
+    // flags it could not read back.
+    if (saveOrReport(values, mainWindow) && mainWindow)
         mainWindow->loadSettings();
 }
 

@@ -1,7 +1,6 @@
 #include "config/portsettings.h"
 
 #include <QCoreApplication>
-#include <QSettings>
 
 #include "config/settingspath.h"
 #include "config/settingsvalues.h"
@@ -16,7 +15,7 @@ const QString reconnectKey = QStringLiteral("reconnect");
 
 StoredPortSelection loadPortSelection()
 {
-    const QSettings file(portSettingsPath(), QSettings::IniFormat);
+    const IniFile file(portSettingsPath());
     return {iniText(file.value(portPathKey, QString())), file.value(portIndexKey, QString()),
             file.value(speedIndexKey, QString()), file.value(customRateKey, QString())};
 }
@@ -24,29 +23,23 @@ StoredPortSelection loadPortSelection()
 bool savePortSelection(int portIndex, const QString &portPath, int speedIndex,
                        int customRate)
 {
-    QSettings file(portSettingsPath(), QSettings::IniFormat);
     // The indexes stay as they always were, for files shared with older versions.
-    file.setValue(portIndexKey, portIndex);
-    file.setValue(speedIndexKey, speedIndex);
-    file.setValue(portPathKey, portPath);
-    if (customRate > 0)
-        file.setValue(customRateKey, customRate);
-    else
-        file.remove(customRateKey);
-    return flushSettings(file);
+    return writeIniValues(portSettingsPath(),
+                          {{portIndexKey, portIndex},
+                           {speedIndexKey, speedIndex},
+                           {portPathKey, portPath},
+                           {customRateKey, customRate > 0 ? QVariant(customRate) : QVariant()}});
 }
 
 bool loadReconnectChoice()
 {
-    const QSettings file(portSettingsPath(), QSettings::IniFormat);
+    const IniFile file(portSettingsPath());
     return iniFlag(file.value(reconnectKey, QString()));
 }
 
 bool saveReconnectChoice(bool on)
 {
-    QSettings file(portSettingsPath(), QSettings::IniFormat);
-    file.setValue(reconnectKey, on);
-    return flushSettings(file);
+    return writeIniValues(portSettingsPath(), {{reconnectKey, on}});
 }
 
 QString portSettingsNotSavedMessage()

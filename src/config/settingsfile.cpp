@@ -3,6 +3,7 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
+#include "app/panellog.h"
 #include "config/labels.h"
 #include "config/settingspath.h"
 #include "config/settingsvalues.h"
@@ -11,24 +12,25 @@
 #include "panel/styles.h"
 #include "ui_mainwindow.h"
 
-bool saveOrReport(QSettings &settings, QMainWindow *window)
+bool saveOrReport(const IniValues &values, QMainWindow *window)
 {
-    if (flushSettings(settings))
+    const QString path = panelSettingsPath();
+    if (writeIniValues(path, values))
         return true;
     // A settings file that silently stays behind loses the operator's captions and
     // flags at the next start; saying so lets them fix the folder's permissions.
     const QString message = QCoreApplication::translate("MainWindow",
                                                         "Settings could not be saved to %1")
-                                .arg(settings.fileName());
+                                .arg(path);
     if (window)
         window->statusBar()->showMessage(message);
-    qWarning().noquote() << message << "status" << settings.status();
+    qWarning().noquote() << message;
     return false;
 }
 
 void MainWindow::loadSettings()
 {
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
+    const IniFile stored(panelSettingsPath());
 
     QPushButton *const keys[] = {ui->botaoTecla1, ui->botaoTecla2, ui->botaoTecla3,
                                  ui->botaoTecla4, ui->botaoTecla5, ui->botaoTecla6,
@@ -59,12 +61,12 @@ void MainWindow::loadSettings()
 
 void MainWindow::loadPortSettings()
 {
-    QSettings stored(settingsPath, QSettings::IniFormat);
+    const IniFile stored(settingsPath);
     const QString port = iniText(stored.value(QStringLiteral("comport"), QString()));
     const QString speed = iniText(stored.value(QStringLiteral("comspeed"), QString()));
-    qDebug() << "Load!!";
-    qDebug() << "Baud: " << speed;
-    qDebug() << "Name: " << port;
+    qCDebug(lcPanel) << "Load!!";
+    qCDebug(lcPanel) << "Baud: " << speed;
+    qCDebug(lcPanel) << "Name: " << port;
 }
 
 void MainWindow::on_actionLabels_triggered()

@@ -1,7 +1,15 @@
 #include "config/settingsvalues.h"
 
-#include <QSettings>
+#include <QFileInfo>
 #include <QStringList>
+
+IniFile::IniFile(const QString &path)
+    : QSettings(path, QSettings::IniFormat)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    setIniCodec("UTF-8");
+#endif
+}
 
 QString iniText(const QVariant &value)
 {
@@ -42,4 +50,65 @@ bool flushSettings(QSettings &settings)
 {
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+
+QString wholeCharacters(const QString &text, int maxLength)
+{
+    QString whole;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size()
+                          && text.at(i + 1).isLowSurrogate();
+        if (c.isSurrogate() && !pair)
+            continue;
+        const int units = pair ? 2 : 1;
+        if (whole.size() + units > maxLength)
+            break;
+        whole += text.mid(i, units);
+        i += units - 1;
+    }
+    return whole;
+}
+
+namespace {
+// Whether a save can reach the file: QSettings replaces it through a new file in the
+// same folder (creating the folders on its path), so the folder must take a new file
+// and an existing file must be writable itself.
+bool canSave(const QString &path)
+{
+    const QFileInfo file(path);
+    if (file.exists() && !(file.isFile() && file.isWritable()))
+        return false;
+    QFileInfo folder(file.absolutePath());
+    while (!folder.exists() && !folder.isRoot())
+        folder.setFile(folder.absolutePath());
+    return folder.isDir() && folder.isWritable();
+}
+} // namespace
+
+bool writeIniValues(const QString &path, const IniValues &values)
+{
+    // Nothing is handed to QSettings that cannot be saved: its handles on one file share
+    // what they have not written yet, and would write it with the next save that works.
+    if (!canSave(path))
+        return false;
+    IniFile file(path);
+    IniValues before;
+    for (const auto &entry : values)
+        before.append({entry.first, file.contains(entry.first) ? file.value(entry.first)
+                                                               : QVariant()});
+    const auto store = [&file](const IniValues &entries) {
+        for (const auto &entry : entries) {
+            if (entry.second.isValid())
+                file.setValue(entry.first, entry.second);
+            else
+                file.remove(entry.first);
+        }
+    };
+    store(values);
+    if (flushSettings(file))
+        return true;
+    store(before);
+    file.sync();
+    return false;
 }

@@ -1,9 +1,19 @@
 #pragma once
 
+#include <QPair>
+#include <QSettings>
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
-class QSettings;
+// A handle on one of the panel's INI files. The files are UTF-8, so a caption typed
+// into a text editor as "Ñandú" reads back as typed, and what the panel writes stays
+// readable in that editor.
+class IniFile : public QSettings
+{
+public:
+    explicit IniFile(const QString &path);
+};
 
 // How the values of both settings files are read. Every reader asks QSettings for a
 // key with the empty text as default and converts what comes back here, so a file
@@ -29,6 +39,22 @@ qint8 iniSelectionIndex(const QVariant &value);
 // values only come from a hand-edited file (or an index of 128 and more after the
 // narrowing); they would leave the box with no current item, so they are refused.
 bool selectionIndexFits(qint8 index, int count);
+
+// A text cut to at most maxLength UTF-16 units without splitting a character: a
+// surrogate pair is kept whole or dropped whole, and a lone surrogate (which a file
+// edited by hand may hold) is left out, so no half character is ever shown or written.
+QString wholeCharacters(const QString &text, int maxLength);
+
+// Keys and the values to store under them, in writing order; an invalid QVariant
+// removes its key.
+using IniValues = QVector<QPair<QString, QVariant>>;
+
+// Writes the values to the file and tells whether they reached the disk. A file that
+// cannot be written is left alone; when the write itself fails (a full disk), every key
+// is put back to what it held before. Either way the values that failed do not linger
+// in the handles this process shares on the file, to reach the disk unasked with the
+// next write that succeeds.
+bool writeIniValues(const QString &path, const IniValues &values);
 
 // Writes everything still pending to disk and tells whether it arrived. QSettings
 // buffers writes, so a folder without write permission, a full disk or a path that

@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
+#include "app/panellog.h"
 #include "link/protocol.h"
 #include "link/responses.h"
 #include "panel/keystyles.h"
@@ -54,7 +55,7 @@ void MainWindow::processaPDR(MainWindow *w)
     if (outcome.skipped)
         return; // the operator's fresh selection stays until the next report
     if (outcome.rxAntennaRestored)
-        qDebug() << "Voltou p 1!!";
+        qCDebug(lcPanel) << "Voltou p 1!!";
 
     w->paintRxKeys();
     w->atualizaTeclas(reinterpret_cast<qint8 *>(&rxBuffer[StatusField::txPos]));

@@ -84,22 +84,18 @@ void MainWindow::on_botaoRelease_clicked()
 
 void MainWindow::on_actionRelease_ALL_triggered()
 {
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
     const bool releaseAll = ui->actionRelease_ALL->isChecked();
     const ReleaseLook look = releaseLook(releaseAll);
     ui->botaoRelease->setText(tr(look.text));
     ui->botaoRelease->setStyleSheet(QLatin1String(look.style));
-    stored.setValue(QStringLiteral("RL"), releaseAll);
-    saveOrReport(stored, this);
+    saveOrReport({{QStringLiteral("RL"), releaseAll}}, this);
 }
 
 void MainWindow::on_actionEnable_triggered()
 {
-    QSettings stored(panelSettingsPath(), QSettings::IniFormat);
     const bool enabled = ui->actionEnable->isChecked();
     ui->groupFendril->setVisible(enabled);
     // Goes through resizeEvent, which rescales every registered widget and the texts.
     resize(receiverWindowSize(enabled));
-    stored.setValue(QStringLiteral("REC"), enabled);
-    saveOrReport(stored, this);
+    saveOrReport({{QStringLiteral("REC"), enabled}}, this);
 }

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
+#include "app/panellog.h"
 #include "link/pacing.h"
 #include "link/protocol.h"
 #include "link/seriallink.h"
@@ -40,14 +41,14 @@ void MainWindow::insereComutacaoRXFila(qint8 pos)
 {
     const CommandWord word = pressRxKey(panelState, pos);
     switchQueue.append(word);
-    qDebug() << "Pos Recebida: ";
-    qDebug() << pos;
+    qCDebug(lcPanel) << "Pos Recebida: ";
+    qCDebug(lcPanel) << pos;
     // The chosen key lights again only when the controller confirms it.
     const auto keys = rxKeys(ui);
     for (int i : {1, 2, 3, 4, 0}) // RX1..RX4, then RTX
         applyStyle(keys[i], styleIdle);
-    qDebug() << "Alterou POS para:";
-    qDebug() << pos;
+    qCDebug(lcPanel) << "Alterou POS para:";
+    qCDebug(lcPanel) << pos;
 }
 
 void MainWindow::on_botaoTeclaRX1_pressed() { insereComutacaoRXFila(0); }
@@ -57,7 +58,7 @@ void MainWindow::on_botaoTeclaRX3_pressed() { insereComutacaoRXFila(2); }
 void MainWindow::on_botaoTeclaRX4_pressed()
 {
     insereComutacaoRXFila(3);
-    qDebug() << "Load 3!!";
+    qCDebug(lcPanel) << "Load 3!!";
 }
 
 void MainWindow::on_botaoTeclaRTX_pressed() { insereComutacaoRXFila(qint8(rtxIndex)); }

@@ -1,0 +1,3 @@
+#include "app/panellog.h"
+
+Q_LOGGING_CATEGORY(lcPanel, "orvik.panel", QtWarningMsg)
