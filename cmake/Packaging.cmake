@@ -87,7 +87,7 @@ set(CPACK_PACKAGE_CONTACT "${ORVIK_PACKAGE_MAINTAINER}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL panel sim)
 # A source archive, if anyone makes one, leaves out build folders and the history.
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git" "/build[^/]*/")
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git(/|$)" "/build[^/]*/")
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
