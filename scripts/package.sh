@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian packages orvik-panel and orvik-sim from a release build in build-pkg/
 # (or the folder given as BUILD_DIR) and checks what they hold: lintian (any error or
-# warning fails; informational tags are printed), the desktop entry, the AppStream
-# metadata read together with the files it names, and the version of the changelog and
-# of the metadata's newest release.
+# warning fails, and any hardening tag; informational tags are printed), the desktop
+# entry, the AppStream metadata read together with the files it names, and the version
+# of the changelog and of the metadata's newest release.
 # Usage: scripts/package.sh     The packages are left as build-pkg/*.deb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +22,11 @@ failed=0
 fail() { echo "package: $*" >&2; failed=1; }
 
 echo "== lintian"
-lintian --display-info --fail-on error,warning "${debs[@]}" || fail "lintian found errors or warnings"
+report=$(lintian --display-info --fail-on error,warning "${debs[@]}" 2>&1) \
+  || fail "lintian found errors or warnings"
+[ -z "$report" ] || echo "$report"
+# Lintian rates a missing BIND_NOW or fortification as information only; here they fail.
+! grep -q ' hardening-' <<<"$report" || fail "the binaries are not hardened"
 
 # What the panel's package installs, unpacked, as the desktop and software centres see it.
 tree=$(mktemp -d)
