@@ -9,6 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 dir=${BUILD_DIR:-build-pkg}
+# CPack gives the packages' folders the permissions they get here: 755, whatever the
+# caller's umask.
+umask 022
 
 # RelWithDebInfo is -O2 -g, as Debian builds; CPack strips the debug information.
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVIK_BUILD_TESTS=OFF \
