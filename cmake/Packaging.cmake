@@ -10,6 +10,11 @@ set(ORVIK_PACKAGE_MAINTAINER "Korvane <support@korvane.com>"
 
 install(TARGETS orvik-panel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT panel)
 install(TARGETS orvik-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim)
+
+if(NOT UNIX OR APPLE)
+  return()
+endif()
+
 # A stripped install (cpack, cmake --install --strip) also drops the compilers' version
 # notes, as Debian's own packages do; plain strip leaves them in.
 foreach(component panel sim)
@@ -23,10 +28,6 @@ foreach(component panel sim)
       endif()
     endif()" COMPONENT ${component})
 endforeach()
-
-if(NOT UNIX OR APPLE)
-  return()
-endif()
 
 # Desktop entry and AppStream metadata are named after the application's id, so that
 # software centres find one from the other.
@@ -82,7 +83,6 @@ set(CPACK_PACKAGE_NAME orvik-panel)
 set(CPACK_PACKAGE_VENDOR Korvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_HOMEPAGE_URL https://www.korvane.com/)
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_CONTACT "${ORVIK_PACKAGE_MAINTAINER}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL panel sim)
