@@ -10,6 +10,8 @@ packages=(
   xvfb xauth imagemagick xdotool  # a headless display for the demo and screenshots
   clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
   ser2net socat              # serial-over-IP round trip
+  dpkg-dev file lintian desktop-file-utils appstream  # the Debian packages and their checks
+  xclip                      # reads the panel's clipboard in the install test
 )
 
 missing=()

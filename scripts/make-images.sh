@@ -1,7 +1,7 @@
 #!/bin/sh
 # Draws the panel's image bundle and icons from plain shapes and text, so the artwork
 # can be rebuilt on any machine with ImageMagick. Run from anywhere; writes into
-# resources/ and resources/images/. Flat colours keep the files small.
+# resources/, resources/images/ and resources/icons/. Flat colours keep the files small.
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,14 +47,27 @@ logo 1558 715 '#ffffff' '#ffffff' 'Logomarca Branco.png'
 convert -size 168x61 xc:'#323232' -fill '#ffa02f' -font DejaVu-Sans-Bold -pointsize 30 \
     -gravity center -annotate +0+0 'KORVANE' -strip -quality 85 "$img/logo1.jpg"
 
-# Window icon: eight antenna keys round a switch hub, 128 x 128, 32-bit.
-png "PNG32:$img/orvik-panel.png" -size 128x128 xc:none \
-    -fill '#323232' -draw 'roundrectangle 4,4 123,123 20,20' \
-    -fill '#ffa02f' -draw 'circle 64,64 64,84' \
-    -fill '#b1b1b1' \
-    -draw 'rectangle 56,12 72,30' -draw 'rectangle 56,98 72,116' \
-    -draw 'rectangle 12,56 30,72' -draw 'rectangle 98,56 116,72' \
-    -draw 'rectangle 22,22 38,38' -draw 'rectangle 90,22 106,38' \
-    -draw 'rectangle 22,90 38,106' -draw 'rectangle 90,90 106,106'
+# Window icon: eight antenna keys round a switch hub, drawn on a 128-pixel grid.
+# The desktop's other sizes (icon SIZE FILE) are drawn on a canvas eight times SIZE and
+# scaled down, which gives them smooth edges; 128 is drawn straight on the grid.
+icon_shapes="fill '#323232' roundrectangle 4,4 123,123 20,20
+    fill '#ffa02f' circle 64,64 64,84
+    fill '#b1b1b1'
+    rectangle 56,12 72,30 rectangle 56,98 72,116
+    rectangle 12,56 30,72 rectangle 98,56 116,72
+    rectangle 22,22 38,38 rectangle 90,22 106,38
+    rectangle 22,90 38,106 rectangle 90,90 106,106"
+icon() {
+    big=$(($1 * 8)) k=$(($1 * 8 / 128))
+    # Pixel edges, not pixel centres, scale: x on the grid is k*(x+0.5)-0.5 on the canvas.
+    t=$(awk -v k="$k" 'BEGIN { print k / 2 - 0.5 }')
+    png "PNG32:$2" -size "${big}x${big}" xc:none \
+        -draw "affine $k,0,0,$k,$t,$t $icon_shapes" -resize "$1x$1"
+}
+png "PNG32:$img/orvik-panel.png" -size 128x128 xc:none -draw "$icon_shapes"
+mkdir -p "$here/resources/icons"
+for size in 48 64 256; do
+    icon "$size" "$here/resources/icons/orvik-panel-$size.png"
+done
 convert "$img/orvik-panel.png" -define icon:auto-resize=128,48,32,16 \
     "$here/resources/orvik-panel.ico"

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Installs the orvik-panel package as an operator would and uses the installed panel as an
+# ordinary user: it builds the packages (scripts/package.sh), installs orvik-panel with apt,
+# checks the files it put in place, then, as user 65534 with a fresh home folder, starts
+# /usr/bin/orvik-panel on its own virtual display, types a caption for key 1 into
+# File > Labels, ends the panel, starts it again and reads the caption back from the same
+# dialog. Last it removes and purges the package and checks its files are gone.
+# Runs as root (CI) or through sudo. The panel's output is shown when the test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+dir=${BUILD_DIR:-build-pkg}
+display=:91 # a display of its own, well away from the :97 and :99 of the other scripts
+user=65534  # nobody
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+
+begun=$(date +%s%N)
+step() { printf '[%6.1f s] %s\n' "$((($(date +%s%N) - begun) / 1000000))e-3" "$*"; }
+
+files=(
+  /usr/bin/orvik-panel
+  /usr/share/applications/com.korvane.orvik_panel.desktop
+  /usr/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/orvik-panel.png
+  /usr/share/metainfo/com.korvane.orvik_panel.metainfo.xml
+  /usr/share/man/man1/orvik-panel.1.gz
+  /usr/share/doc/orvik-panel/copyright
+)
+
+work=$(mktemp -d /tmp/orvik-install-test.XXXXXX)
+chmod 755 "$work"
+home=$work/home
+runtime=$work/run
+panel_log=$work/panel.log
+settings=$home/.config/orvik-panel/settings.ini
+xvfb_pid='' panel_pid='' installed='' passed=''
+cleanup() {
+  [ -z "$panel_pid" ] || "${sudo_cmd[@]}" kill "$panel_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  if [ -z "$passed" ]; then
+    echo "install-test: FAILED after $((($(date +%s%N) - begun) / 1000000000)) s" >&2
+    if [ -s "$panel_log" ]; then
+      echo "--- what the panel printed:" >&2
+      cat "$panel_log" >&2
+    fi
+    if "${sudo_cmd[@]}" test -f "$settings"; then
+      echo "--- $settings:" >&2
+      "${sudo_cmd[@]}" cat "$settings" >&2
+    fi
+    # Take off what this test installed.
+    [ -z "$installed" ] || "${sudo_cmd[@]}" apt-get purge -y -qq orvik-panel >/dev/null 2>&1 || true
+  fi
+  "${sudo_cmd[@]}" rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "install-test: $*" >&2; exit 1; }
+
+step "building the packages"
+scripts/package.sh >"$work/package.log" 2>&1 || { cat "$work/package.log" >&2; fail "scripts/package.sh failed"; }
+debs=("$root/$dir"/orvik-panel_*_amd64.deb)
+((${#debs[@]} == 1)) || fail "expected one orvik-panel package in $dir, found: ${debs[*]}"
+
+# An earlier installation would turn the install below into "already the newest version".
+if dpkg-query -W -f='${Status}' orvik-panel 2>/dev/null | grep -q 'install ok installed'; then
+  step "purging the orvik-panel installed before"
+  "${sudo_cmd[@]}" apt-get purge -y -qq orvik-panel >/dev/null
+fi
+step "installing ${debs[0]}"
+installed=1
+"${sudo_cmd[@]}" apt-get install -y -qq "${debs[0]}" >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get install failed"; }
+for f in "${files[@]}"; do
+  [ -f "$f" ] || fail "$f is not installed"
+done
+[ -x /usr/bin/orvik-panel ] || fail "/usr/bin/orvik-panel is not executable"
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' /usr/share/applications/com.korvane.orvik_panel.desktop)
+[ "$(command -v "$exec_name")" = /usr/bin/orvik-panel ] || fail "the desktop entry starts \"$exec_name\""
+
+step "starting Xvfb on $display"
+# One cookie for this display: the panel's user and this script's tools share it.
+"${sudo_cmd[@]}" mkdir -p "$home" "$runtime"
+export XAUTHORITY=$work/xauthority DISPLAY=$display
+: >"$XAUTHORITY"
+xauth -q -f "$XAUTHORITY" add "$display" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
+"${sudo_cmd[@]}" install -m 600 "$XAUTHORITY" "$home/.Xauthority"
+"${sudo_cmd[@]}" chown -R "$user:$user" "$home" "$runtime"
+"${sudo_cmd[@]}" chmod 700 "$home" "$runtime"
+Xvfb "$display" -auth "$XAUTHORITY" -nolisten tcp -screen 0 1024x768x24 >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+# Ours must be the one answering: an Xvfb that finds the display taken ends at once.
+xvfb_up() { kill -0 "$xvfb_pid" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; }
+for _ in $(seq 50); do
+  xvfb_up && break
+  sleep 0.1
+done
+xvfb_up || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start on $display"; }
+
+# The installed panel, as user 65534 with nothing of this script's environment.
+start_panel() {
+  "${sudo_cmd[@]}" env -i HOME="$home" XDG_RUNTIME_DIR="$runtime" DISPLAY="$display" \
+    XAUTHORITY="$home/.Xauthority" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    setpriv --reuid="$user" --regid="$user" --clear-groups /usr/bin/orvik-panel \
+    >>"$panel_log" 2>&1 &
+  panel_pid=$!
+  panel_win=$(timeout 20 xdotool search --sync --limit 1 --onlyvisible \
+    --name '^Korvane ORVIK Remote Control$') || fail "the panel's window did not show"
+}
+# The panel has no Quit item and no window manager runs here to close a window: end the
+# panel with SIGTERM, as the session does at logout.
+stop_panel() {
+  "${sudo_cmd[@]}" kill "$panel_pid"
+  timeout 10 tail --pid="$panel_pid" -f /dev/null || fail "the panel did not end on SIGTERM"
+  panel_pid=
+}
+# File > Labels (the fifth item), then into the caption of key 1: the dialog's fields run
+# antenna labels 1-8 along the top, key captions 1-8 below them (forms/labels.ui).
+open_caption_1() {
+  xdotool mousemove --window "$panel_win" 20 10 click 1
+  sleep 0.3
+  xdotool key Down Down Down Down Down Return
+  labels_win=$(timeout 10 xdotool search --sync --limit 1 --onlyvisible --name '^Label Config$') \
+    || fail "the Labels dialog did not open"
+  sleep 0.3
+  xdotool mousemove --window "$labels_win" 55 65 click 1
+  sleep 0.2
+  xdotool key ctrl+a
+}
+
+caption=$(printf "Y%03d" $((RANDOM % 1000))) # a key caption holds four characters
+step "first start: saving \"$caption\" as the caption of key 1"
+start_panel
+open_caption_1
+xdotool type --delay 20 "$caption"
+xdotool key Return
+for _ in $(seq 50); do
+  "${sudo_cmd[@]}" grep -qFx "K1=$caption" "$settings" 2>/dev/null && break
+  sleep 0.1
+done
+"${sudo_cmd[@]}" grep -qFx "K1=$caption" "$settings" 2>/dev/null \
+  || fail "$settings does not hold K1=$caption"
+stop_panel
+
+step "second start: reading the caption of key 1 back"
+start_panel
+open_caption_1
+xdotool key ctrl+c
+sleep 0.3
+shown=$(timeout 5 xclip -o -selection clipboard 2>/dev/null) || shown=
+xdotool key Escape
+[ "$shown" = "$caption" ] || fail "after the restart the caption of key 1 is \"$shown\", not \"$caption\""
+"${sudo_cmd[@]}" grep -qFx "K1=$caption" "$settings" || fail "$settings lost K1 after the restart"
+stop_panel
+
+step "removing the package"
+"${sudo_cmd[@]}" apt-get remove -y -qq orvik-panel >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get remove failed"; }
+[ ! -e /usr/bin/orvik-panel ] || fail "/usr/bin/orvik-panel is still there after apt-get remove"
+# With no configuration files the removal leaves nothing for apt-get purge to find.
+"${sudo_cmd[@]}" dpkg --purge orvik-panel >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "dpkg --purge failed"; }
+installed=
+status=$(dpkg-query -W -f='${db:Status-Status}' orvik-panel 2>/dev/null) || status=not-installed
+[ "$status" = not-installed ] || fail "dpkg lists orvik-panel as $status after the purge"
+for f in "${files[@]}"; do
+  [ ! -e "$f" ] || fail "$f is still there after the purge"
+done
+
+passed=1
+step "install-test: passed"
