@@ -151,6 +151,9 @@ xdotool key Escape
 "${sudo_cmd[@]}" grep -qFx "K1=$caption" "$settings" || fail "$settings lost K1 after the restart"
 stop_panel
 
+# A healthy start is a silent one: nothing on the terminal, twice.
+[ ! -s "$panel_log" ] || fail "the panel printed on a healthy start: $(cat "$panel_log")"
+
 step "removing the package"
 "${sudo_cmd[@]}" apt-get remove -y -qq orvik-panel >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get remove failed"; }
 [ ! -e /usr/bin/orvik-panel ] || fail "/usr/bin/orvik-panel is still there after apt-get remove"

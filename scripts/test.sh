@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; then the whole suite again
 # under ASan+UBSan, the threaded tests under TSan, and a one-minute pass of the
-# read-path fuzzer. Any failure or sanitizer report fails the script.
+# read-path fuzzer, and the Debian package installed, used and removed. Any failure or
+# sanitizer report fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -10,3 +11,5 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
 scripts/sanitizers.sh
 scripts/fuzz.sh -max_total_time="${FUZZ_SECONDS:-60}"
+# The Debian package, installed, started as an ordinary user, removed.
+scripts/install-test.sh
