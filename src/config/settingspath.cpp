@@ -22,5 +22,5 @@ QString panelSettingsPath()
 
 QString portSettingsPath()
 {
-    return settingsFilePath(QStandardPaths::writableLocation(QStandardPaths::DataLocation));
+    return settingsFilePath(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
 }
