@@ -92,7 +92,7 @@ echo "Benchmarks ($mode run): $seconds s per CPU phase, $presses presses, $runs 
 machine "at the start" >"$work/machine-start"
 QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_link" "$seconds" --presses "$presses" \
   2>"$work/bench_link.log" >"$work/link.md" || { cat "$work/bench_link.log" >&2; exit 1; }
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 DISPLAY=:$(cat "$work/display") "$build_dir/bench/bench_startup" --runs "$runs" --idle "$idle" \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs from Debian's archive whatever the build, the demo and the tests need and
 # this machine does not have yet. Safe to run again: it installs only what is missing.
+# QT_MAJOR=6 adds Qt 6 (the Qt 6 build and scripts/test-qt6.sh); Qt 5 is always there.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,10 @@ packages=(
   clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
   ser2net socat              # serial-over-IP round trip
 )
+if [ "${QT_MAJOR:-5}" = 6 ]; then
+  # qt6-base-dev brings the OpenGL and Vulkan headers that Qt 6's CMake files look for.
+  packages+=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
