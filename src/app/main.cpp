@@ -12,10 +12,6 @@ int main(int argc, char *argv[])
         return -1;
 
     registerResources();
-    // The panel draws nothing with OpenGL. Without this, every top-level window asks for
-    // a GL-capable surface and the X11 platform loads the whole software GL stack: about
-    // 50 MiB more memory and a slower start for nothing.
-    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     // High DPI: the window is laid out once, in pixels, for the 8-point font at 96 dpi.
     // Scaled as a whole by the screen's exact factor (1.25, 1.5, 2 ...), its widgets and
     // its point-sized fonts keep their proportions on any screen. A rounded factor scales
@@ -28,6 +24,10 @@ int main(int argc, char *argv[])
 #endif
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    // The panel draws nothing with OpenGL. Without this, every top-level window asks for
+    // a GL-capable surface and the X11 platform loads the whole software GL stack: about
+    // 50 MiB more memory and a slower start for nothing.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     int exitCode = 0;
     {
         QApplication application(argc, argv);
