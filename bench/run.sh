@@ -49,6 +49,7 @@ fi
 cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
   --target bench_link bench_soak bench_startup bench_realline orvik-sim orvik-panel >/dev/null
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
+qt_major=$(sed -n 's/^ORVIK_QT_MAJOR:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -68,7 +69,7 @@ machine() {
     git diff --quiet HEAD -- src bench sim || echo ' plus uncommitted changes')"
   echo "- machine: $(nproc) CPUs, $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
        "$(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo)"
-  echo "- kernel $(uname -r); Qt $(pkg-config --modversion Qt5Core 2>/dev/null || echo '?');" \
+  echo "- kernel $(uname -r); Qt $(pkg-config --modversion "Qt${qt_major:-5}Core" 2>/dev/null || echo '?');" \
        "build type $build_type"
   echo "- load average $1: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
@@ -92,7 +93,7 @@ echo "Benchmarks ($mode run): $seconds s per CPU phase, $presses presses, $runs 
 machine "at the start" >"$work/machine-start"
 QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_link" "$seconds" --presses "$presses" \
   2>"$work/bench_link.log" >"$work/link.md" || { cat "$work/bench_link.log" >&2; exit 1; }
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 DISPLAY=:$(cat "$work/display") "$build_dir/bench/bench_startup" --runs "$runs" --idle "$idle" \

@@ -21,7 +21,8 @@ trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:99
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+  # 96 dpi, the screen the panel is drawn for (Xvfb's own default is 100).
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -dpi 96 >/dev/null 2>&1 &
   xvfb_pid=$!
   sleep 1
   echo "No display found: the panel runs on the virtual display $DISPLAY."

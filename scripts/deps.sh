@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs from Debian's archive whatever the build, the demo and the tests need and
 # this machine does not have yet. Safe to run again: it installs only what is missing.
+# QT_MAJOR=6 adds Qt 6 (the Qt 6 build and scripts/test-qt6.sh); Qt 5 is always there.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,10 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream  # the Debian packages and their checks
   xclip                      # reads the panel's clipboard in the install test
 )
+if [ "${QT_MAJOR:-5}" = 6 ]; then
+  # qt6-base-dev brings the OpenGL and Vulkan headers that Qt 6's CMake files look for.
+  packages+=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

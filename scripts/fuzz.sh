@@ -11,7 +11,7 @@ dir=build-fuzz
 cxx=${FUZZ_CXX:-clang++-14}
 if [ -z "${FUZZ_NO_BUILD:-}" ]; then # scripts/fuzz-long.sh builds once for all its runs
   cmake -S . -B "$dir" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DORVIK_FUZZ=ON -DORVIK_BUILD_TESTS=OFF \
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DORVIK_QT_MAJOR=5 -DORVIK_FUZZ=ON -DORVIK_BUILD_TESTS=OFF \
     -DORVIK_BUILD_BENCH=OFF >/dev/null
   cmake --build "$dir" -j"${JOBS:-2}" --target fuzz_readpath
 fi

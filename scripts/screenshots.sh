@@ -11,7 +11,8 @@ command -v xdotool >/dev/null || { echo "needs xdotool (apt-get install xdotool)
 
 work=$(mktemp -d)
 export DISPLAY=:97
-Xvfb "$DISPLAY" -screen 0 800x400x24 >/dev/null 2>&1 &
+# 96 dpi: the panel's unscaled size, which the click positions below count on.
+Xvfb "$DISPLAY" -screen 0 800x400x24 -dpi 96 >/dev/null 2>&1 &
 xvfb_pid=$!
 mkfifo "$work/sim-in"
 sleep 1000000 > "$work/sim-in" &

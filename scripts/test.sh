@@ -9,6 +9,9 @@ scripts/deps.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+# The same suite built against Qt 6 (ORVIK_TEST_QT6=0 leaves it out); the sanitizer
+# and fuzzing runs below stay on Qt 5.
+[ "${ORVIK_TEST_QT6:-1}" = 0 ] || scripts/test-qt6.sh
 scripts/sanitizers.sh
 scripts/fuzz.sh -max_total_time="${FUZZ_SECONDS:-60}"
 # The Debian package, installed, started as an ordinary user, removed.

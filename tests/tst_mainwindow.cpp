@@ -134,7 +134,11 @@ private slots:
         QFETCH(QString, entries);
         QList<QAction *> actions;
         for (QAction *action : host.findChildren<QAction *>(QRegularExpression("^action")))
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+            if (action->associatedObjects().isEmpty())
+#else
             if (action->associatedWidgets().isEmpty())
+#endif
                 actions << action;
         if (!menu.isEmpty())
             actions = host.findChild<QWidget *>(menu)->actions();

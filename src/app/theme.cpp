@@ -33,6 +33,14 @@ QWidget:item:selected
         stop: 1 #d7801a);
 }
 
+/* Each menu title gets a text line of at least 14 px, the height of the 8-point font at
+   96 dpi as Qt 5 measures it. Qt 6 takes the line height from the font's own tables and
+   comes out a pixel shorter; the menu bar, and the whole panel under it, stay put. */
+QMenuBar
+{
+    min-height: 14px;
+}
+
 QMenuBar::item
 {
     background: transparent;

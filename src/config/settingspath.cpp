@@ -34,7 +34,7 @@ QString panelSettingsPath()
 
 QString portSettingsPath()
 {
-    return settingsFilePath(QStandardPaths::writableLocation(QStandardPaths::DataLocation));
+    return settingsFilePath(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
 }
 
 bool adoptPanelSettings(const QString &besideProgram, const QString &perUser)
