@@ -45,7 +45,7 @@ void readCommandLine(QApplication &application)
             "The serial port choice is kept in a file of the same name in\n  %2\n\n"
             "QT_LOGGING_RULES=\"orvik.wire.debug=true\" traces every frame on the wire.")
             .arg(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-                 QStandardPaths::writableLocation(QStandardPaths::DataLocation)));
+                 QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
