@@ -12,23 +12,32 @@ const QString n1mmRadioKey = QStringLiteral("Radio/N1mmRadio");
 QString txKey(const QString &band) { return QStringLiteral("BandTX/") + band; }
 QString rxKey(const QString &band) { return QStringLiteral("BandRX/") + band; }
 
-// "host:port", the host possibly an IPv6 address in brackets.
-void readHostPort(const QString &text, QString &host, quint16 &port)
+} // namespace
+
+bool readRigctldAddress(const QString &text, QString &host, quint16 &port)
 {
     const int colon = text.lastIndexOf(QLatin1Char(':'));
     bool ok = false;
     const int number = colon > 0 ? text.mid(colon + 1).toInt(&ok) : 0;
     if (!ok || number < 1 || number > 65535)
-        return;
+        return false;
     QString name = text.left(colon).trimmed();
     if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
         name = name.mid(1, name.size() - 2);
     if (name.isEmpty())
-        return;
+        return false;
     host = name;
     port = quint16(number);
+    return true;
 }
-} // namespace
+
+QString rigctldAddress(const QString &host, quint16 port)
+{
+    const QString name = host.contains(QLatin1Char(':'))
+                             ? QLatin1Char('[') + host + QLatin1Char(']')
+                             : host;
+    return name + QLatin1Char(':') + QString::number(port);
+}
 
 QString receiveKeyName(int index)
 {
@@ -69,7 +78,7 @@ FollowSettings loadFollowSettings(const QString &path)
     for (SourceKind kind : {SourceKind::Rigctld, SourceKind::N1mm})
         if (text(sourceKey).compare(sourceKindName(kind), Qt::CaseInsensitive) == 0)
             settings.source = kind;
-    readHostPort(text(rigctldKey), settings.rigctldHost, settings.rigctldPort);
+    readRigctldAddress(text(rigctldKey), settings.rigctldHost, settings.rigctldPort);
     const int udpPort = iniNumber(file.value(n1mmPortKey, QString()));
     if (udpPort >= 1 && udpPort <= 65535)
         settings.n1mmPort = quint16(udpPort);
@@ -89,13 +98,10 @@ FollowSettings loadFollowSettings(const QString &path)
 
 IniValues followSettingsValues(const FollowSettings &settings)
 {
-    const QString host = settings.rigctldHost.contains(QLatin1Char(':'))
-                             ? QLatin1Char('[') + settings.rigctldHost + QLatin1Char(']')
-                             : settings.rigctldHost;
     IniValues values = {
         {followKey, settings.follow},
         {sourceKey, sourceKindName(settings.source)},
-        {rigctldKey, host + QLatin1Char(':') + QString::number(settings.rigctldPort)},
+        {rigctldKey, rigctldAddress(settings.rigctldHost, settings.rigctldPort)},
         {n1mmPortKey, int(settings.n1mmPort)},
         {n1mmRadioKey, settings.n1mmRadio},
     };

@@ -27,6 +27,11 @@ FollowSettings loadFollowSettings(const QString &path);
 // The keys to write for these settings; bands without a choice lose their key.
 IniValues followSettingsValues(const FollowSettings &settings);
 
+// "host:port" (an IPv6 host in brackets). A text that names no host and port leaves
+// host and port as they were and answers false.
+bool readRigctldAddress(const QString &text, QString &host, quint16 &port);
+QString rigctldAddress(const QString &host, quint16 port);
+
 // "RX1".."RX4", "RTX" and back; -1 for anything else.
 QString receiveKeyName(int index);
 int receiveKeyIndex(const QString &name);
