@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick xdotool  # a headless display for the demo and screenshots
   clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
   ser2net socat              # serial-over-IP round trip
+  libhamlib-utils            # rigctld and rigctl, a real frequency source for the tests
 )
 
 missing=()

@@ -236,7 +236,6 @@ public:
         return {};
     }
 
-private:
     // A port nobody holds now, picked by the kernel; ser2net takes it a moment later.
     static quint16 freeLoopbackPort()
     {

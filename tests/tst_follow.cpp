@@ -39,6 +39,8 @@ private slots:
         QTest::addColumn<QString>("sent");
         QTest::newRow("band change: one select") << "on|sw 1|f 14200000|sw 1|sw 3|= 20m → 3"
                                                  << "tx3";
+        QTest::newRow("band back before the switch reported the last select")
+            << "on|sw 1|f 14200000|sw 1|f 7100000|sw 3|f 14200000" << "tx3|tx5 RX2|tx3";
         QTest::newRow("already on the antenna") << "on|sw 3|f 14200000|= 20m → 3" << "";
         QTest::newRow("switch transmitting: held, then sent")
             << "on|sw 1 tx|f 14200000|= 20m: waiting for RX|sw 1 tx|sw 1" << "tx3";

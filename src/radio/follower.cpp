@@ -44,6 +44,9 @@ FollowAction BandFollower::sourceLost(const QString &why)
 FollowAction BandFollower::controllerReported(const ControllerReport &report)
 {
     controller = report;
+    // Three reports cover the one the panel skips after a press and a refusal.
+    if (inFlight && (report.txAntenna == *inFlight || ++reportsSinceSelect > 3))
+        inFlight.reset();
     return evaluate();
 }
 
@@ -53,6 +56,7 @@ void BandFollower::operatorChoseTx(int antenna)
         return;
     // The operator's word wins until the band changes, and is what this band restores.
     lastUsed.insert(band, antenna);
+    commanded(antenna);
     if (pendingTx)
         log << QStringLiteral("%1: TX %2 pressed by the operator, holds until the band changes")
                    .arg(where())
@@ -60,6 +64,17 @@ void BandFollower::operatorChoseTx(int antenna)
     pendingTx.reset();
     heldFor.clear();
     statusText = QStringLiteral("%1 → %2").arg(band).arg(antenna);
+}
+
+void BandFollower::commanded(int antenna)
+{
+    inFlight = antenna;
+    reportsSinceSelect = 0;
+}
+
+int BandFollower::antennaInUse() const
+{
+    return inFlight ? *inFlight : controller->txAntenna;
 }
 
 QStringList BandFollower::takeLog()
@@ -149,13 +164,14 @@ FollowAction BandFollower::evaluate()
     }
     if (pendingTx) {
         const int antenna = *pendingTx;
-        if (controller->txAntenna != antenna && !((controller->freeMask >> (antenna - 1)) & 1)) {
+        if (antennaInUse() != antenna && !((controller->freeMask >> (antenna - 1)) & 1)) {
             hold(QStringLiteral("%1: %2 busy").arg(band).arg(antenna),
                  QStringLiteral("antenna %1 is busy").arg(antenna));
             return action;
         }
-        if (controller->txAntenna != antenna) {
+        if (antennaInUse() != antenna) {
             action.tx = antenna;
+            commanded(antenna);
             log << QStringLiteral("%1: TX %2 selected").arg(where()).arg(antenna);
         }
         lastUsed.insert(band, antenna);

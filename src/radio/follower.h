@@ -58,6 +58,9 @@ private:
     void hold(const QString &text, const QString &reason);
     void enterBand();
     QString where() const;
+    // The antenna the switch is on or, just after a select, is going to.
+    int antennaInUse() const;
+    void commanded(int antenna);
 
     bool enabled = false;
     bool sourceAlive = false;
@@ -66,6 +69,10 @@ private:
     qint64 txHz = 0;
     Ptt ptt = Ptt::Unknown;
     std::optional<ControllerReport> controller;
+    // A select on its way: the switch's next reports may still show the antenna before
+    // it, so until one confirms it (or a few have not), this is the antenna in use.
+    std::optional<int> inFlight;
+    int reportsSinceSelect = 0;
     std::optional<int> pendingTx;
     std::optional<int> pendingRx;
     QMap<QString, int> tableTx;
