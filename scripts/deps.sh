@@ -13,6 +13,7 @@ packages=(
   ser2net socat              # serial-over-IP round trip
   dpkg-dev file lintian desktop-file-utils appstream  # the Debian packages and their checks
   xclip                      # reads the panel's clipboard in the install test
+  libhamlib-utils            # rigctld and rigctl, a real frequency source for the tests
 )
 if [ "${QT_MAJOR:-5}" = 6 ]; then
   # qt6-base-dev brings the OpenGL and Vulkan headers that Qt 6's CMake files look for.

@@ -236,7 +236,6 @@ public:
         return {};
     }
 
-private:
     // A port nobody holds now, picked by the kernel; ser2net takes it a moment later.
     static quint16 freeLoopbackPort()
     {
@@ -253,7 +252,9 @@ private:
         return ok ? ntohs(address.sin_port) : 0;
     }
 
-    bool listening() const // a line "0100007F:PORT 00000000:0000 0A" (LISTEN) in the table
+    bool listening() const { return listensOnLoopback(port); }
+
+    static bool listensOnLoopback(quint16 port) // "0100007F:PORT 00000000:0000 0A" (LISTEN)
     {
         QFile tcp("/proc/net/tcp");
         const QByteArray port16 = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
@@ -261,3 +262,82 @@ private:
                && tcp.readAll().contains(" 0100007F:" + port16 + " 00000000:0000 0A ");
     }
 };
+
+// Hamlib's rigctld with its dummy rig on a free port of 127.0.0.1, tuned with rigctl as
+// a logging program would; started again after stop(), it takes the same port.
+class Rigctld
+{
+public:
+    quint16 port = 0;
+    QProcess process;
+
+    ~Rigctld() { stop(); }
+
+    // Empty on success, else the reason.
+    QString start()
+    {
+        const QString daemon = RemoteLine::tool("rigctld");
+        if (daemon.isEmpty() || RemoteLine::tool("rigctl").isEmpty())
+            return "not installed: rigctld and rigctl (apt-get install libhamlib-utils)";
+        if (port == 0)
+            port = RemoteLine::freeLoopbackPort();
+        process.start(daemon, {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)});
+        if (!process.waitForStarted(5000))
+            return "cannot start " + daemon;
+        if (!waitFor([this] { return RemoteLine::listensOnLoopback(port); }, 10000))
+            return "rigctld does not listen on 127.0.0.1:" + QString::number(port);
+        return QString();
+    }
+
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.kill();
+        process.waitForFinished(3000);
+    }
+
+    QString setFrequency(qint64 hz) { return rigctl({"F", QString::number(hz)}); }
+    // Split on, transmitting on VFO B at hz.
+    QString setSplit(qint64 hz)
+    {
+        const QString error = rigctl({"S", "1", "VFOB"});
+        return error.isEmpty() ? rigctl({"I", QString::number(hz)}) : error;
+    }
+
+    QString rigctl(const QStringList &command) const
+    {
+        QProcess client;
+        client.start(RemoteLine::tool("rigctl"),
+                     QStringList{"-m", "2", "-r", "127.0.0.1:" + QString::number(port)} + command);
+        if (!client.waitForFinished(5000) || client.exitCode() != 0)
+            return "rigctl " + command.join(' ') + ": " + client.readAllStandardError();
+        return QString();
+    }
+};
+
+// A free UDP port on 127.0.0.1 (bound and released).
+inline quint16 freeUdpPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    auto *a = reinterpret_cast<sockaddr *>(&address);
+    const bool ok = ::bind(fd, a, length) == 0 && ::getsockname(fd, a, &length) == 0;
+    ::close(fd);
+    return ok ? ntohs(address.sin_port) : 0;
+}
+
+inline void sendDatagram(quint16 port, const QByteArray &datagram)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0,
+             reinterpret_cast<sockaddr *>(&address), sizeof address);
+    ::close(fd);
+}

@@ -6,13 +6,18 @@
 #include "isolatedsettings.h"
 #include "journeyfixture.h"
 #include "panel/styles.h"
+#include "radio/followsettings.h"
+#include "radio/radiofollow.h"
 
 // The operator's journeys: the real window and pacing thread against the simulator on a
 // pseudo-terminal. Steps: sim <console line>; press <key>; key F<n>; menu <action>;
 // type <edit> <text>; ok (labels dialog); drained (queue empty); connect (Serial Settings ›
 // Custom, Apply, Connect); file random|dir (before start-up, in the panel file's place);
 // sent <frame> (exactly the frames so far); see <widget> @style|shown|hidden|text;
-// status <text> (%settings: the panel file); boxes <n>; answered <kind> <n>.
+// status <text> (%settings: the panel file); boxes <n>; answered <kind> <n>;
+// rig up|down|<Hz>|split <Hz> (Hamlib's dummy rig behind rigctld); follow rigctld|n1mm
+// (Follow Radio on, 20m → 3, 40m → 5); n1mm <RadioNr> <TXFreq> <ActiveRadioNr> <IsTransmitting>
+// | n1mm raw <datagram> | n1mm oversized (datagrams to the panel's N1MM port).
 class JourneysTest : public QObject
 {
     Q_OBJECT
@@ -26,8 +31,11 @@ private slots:
 private:
     void start(Station &station);
     void run(Station &station, const QString &step);
+    void radio(Station &station, const QString &verb, const QString &arg);
     int mark = 0;
     QList<QByteArray> sent;
+    std::unique_ptr<Rigctld> rig;
+    quint16 udpPort = 0;
 };
 
 namespace {
@@ -134,6 +142,24 @@ void JourneysTest::journey_data()
         "see groupFendril shown|menu actionDisconnect|status Disconnected|menu actionLabels|"
         "type lineEdit1 A1|ok|status Settings could not be saved to %settings|"
         "see botaoTecla1 |see botaoRelease @releaseAll|see groupFendril shown|connect");
+    // Follow Radio: exactly one select per band change, none while the switch reports
+    // transmitting or the antenna is busy, the operator's key until the band changes,
+    // and each band's last antenna when the radio comes back to it.
+    row("following rigctld: interlocks, the operator's key, each band's memory",
+        "rig up|follow rigctld|rig 14200000|sent IGS2;|see followStatus 20m → 3|rig 14100000|"
+        "sim tx on|see botaoSend @alert|rig 7100000|see followStatus 40m: waiting for RX|"
+        "sim tx off|sent IGS4;|sim busy 3|see botaoBusy3 @busy|rig 14200000|"
+        "see followStatus 20m: 3 busy|sim busy none|sent IGS2;|press botaoTecla6|sent IGS5;|"
+        "rig 7050000|sent IGS4;|rig 14250000|sent IGS5;|see followStatus 20m → 6");
+    row("following rigctld: the split TX frequency decides; rigctld gone and back",
+        "rig up|follow rigctld|rig 7100000|sent IGS4;|rig split 14200000|sent IGS2;|rig down|"
+        "see followStatus Radio: no connection|rig up|see followStatus 145.000 MHz: no band|"
+        "rig 7100000|sent IGS4;");
+    row("following N1MM: only RadioInfo of the radio with transmit focus",
+        "follow n1mm|n1mm 1 710000 2 False|n1mm raw <contactinfo><TXFreq>710000</TXFreq>"
+        "</contactinfo>|n1mm raw <RadioInfo><TXFreq>710000</TXFreq>|n1mm oversized|"
+        "n1mm 2 1420000 2 TRUE|see followStatus 20m: waiting for RX|n1mm 2 1420000 2 false|"
+        "sent IGS2;|n1mm 2 710000 2 False|sent IGS4;");
 }
 
 void JourneysTest::journey()
@@ -143,6 +169,7 @@ void JourneysTest::journey()
         QSKIP("ORVIK_SIM does not name the simulator");
     Station station;
     sent.clear();
+    rig.reset();
     bool started = false;
     for (const QString &step : script) {
         if (!started && !step.startsWith("file ")) {
@@ -230,8 +257,56 @@ void JourneysTest::run(Station &station, const QString &step)
     } else if (verb == "answered") {
         QTRY_VERIFY_WITH_TIMEOUT(station.countSince(mark, "tx", name) >= rest.toInt(),
                                  patience);
+    } else if (verb == "rig" || verb == "follow" || verb == "n1mm") {
+        radio(station, verb, arg);
     } else {
         QFAIL(qPrintable("unknown step: " + step));
+    }
+}
+
+void JourneysTest::radio(Station &station, const QString &verb, const QString &arg)
+{
+    if (verb == "rig" && arg == "up") {
+        if (!rig)
+            rig = std::make_unique<Rigctld>();
+        const QString error = rig->start();
+        if (error.startsWith("not installed"))
+            QSKIP(qPrintable(error));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    } else if (verb == "rig" && arg == "down") {
+        rig->stop();
+    } else if (verb == "rig") {
+        QVERIFY(rig);
+        const QString error = arg.startsWith("split ") ? rig->setSplit(arg.mid(6).toLongLong())
+                                                       : rig->setFrequency(arg.toLongLong());
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    } else if (verb == "follow") {
+        FollowSettings follow;
+        follow.follow = true;
+        follow.bandTx = {{"20m", 3}, {"40m", 5}};
+        if (arg == "rigctld") {
+            QVERIFY(rig);
+            follow.source = SourceKind::Rigctld;
+            follow.rigctldPort = rig->port;
+        } else {
+            udpPort = freeUdpPort();
+            follow.source = SourceKind::N1mm;
+            follow.n1mmPort = udpPort;
+        }
+        // What Radio and Bands… OK does with what the dialog holds.
+        station.window->findChild<RadioFollow *>()->apply(follow);
+    } else if (arg == "oversized" || arg.startsWith("raw ")) {
+        sendDatagram(udpPort, arg == "oversized" ? "<RadioInfo><TXFreq>1420000</TXFreq>"
+                                                       + QByteArray(9000, ' ') + "</RadioInfo>"
+                                                 : arg.mid(4).toUtf8());
+    } else {
+        const QStringList f = arg.split(' ');
+        sendDatagram(udpPort, QString("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<RadioInfo>"
+                                      "<app>N1MM</app><RadioNr>%1</RadioNr><Freq>%2</Freq>"
+                                      "<TXFreq>%2</TXFreq><ActiveRadioNr>%3</ActiveRadioNr>"
+                                      "<IsTransmitting>%4</IsTransmitting></RadioInfo>")
+                                  .arg(f.value(0), f.value(1), f.value(2), f.value(3))
+                                  .toUtf8());
     }
 }
 

@@ -120,7 +120,9 @@ private slots:
         QTest::newRow("Receivers") << "menuReceiver_Antennas" << "actionEnable:Enable*";
         QTest::newRow("Configs") << "menuConfigs"
                                  << "-|actionRotors:Rotors*|actionSplit:Split*|"
-                                    "actionSuper_Split:Super Split*";
+                                    "actionSuper_Split:Super Split*|-|"
+                                    "actionFollow_Radio:Follow Radio*|"
+                                    "actionRadio_and_Bands:Radio and Bands…";
         QTest::newRow("Help") << "menuTools"
                               << "-|actionAbout:About Qt|actionAbout_Korvane:About Korvane";
         QTest::newRow("in no menu") << ""

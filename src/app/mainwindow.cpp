@@ -47,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionConnect_to_KELMAR, SIGNAL(triggered()), this, SLOT(openSerialPort()));
     connect(ui->actionDisconnect, SIGNAL(triggered()), this, SLOT(closeSerialPort()));
     setUpReconnecting();
+    setUpFollowing();
 }
 
 MainWindow::~MainWindow()
@@ -67,7 +68,7 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
     if (key >= Qt::Key_F1 && key <= Qt::Key_F8 && !event->isAutoRepeat())
-        enviaComutacao(qint8(key - Qt::Key_F1));
+        pressTxKeyByHand(qint8(key - Qt::Key_F1));
 }
 
 void MainWindow::on_power_clicked() {}

@@ -9,6 +9,7 @@
 #include "serialsettings/serialsettings.h"
 
 class C4SAnchorLayout;
+class RadioFollow;
 class about;
 class SettingsDialog;
 class QKeyEvent;
@@ -91,6 +92,8 @@ public slots:
     void on_botaoRotor4_clicked();
     void on_botaoSplit_clicked();
     void on_botaoSuperSplit_clicked();
+    void on_actionFollow_Radio_triggered();
+    void on_actionRadio_and_Bands_triggered();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -122,7 +125,14 @@ private:
     void toggleSuperSplit();
     void pressRotor(int rotor);
 
+    // Follow Radio (src/radio/followslots.cpp).
+    void setUpFollowing();
+    void reportToFollower();
+    // A TX key or F-key pressed by the operator.
+    void pressTxKeyByHand(qint8 pos);
+
     Ui::mainWindow *ui = nullptr;
+    RadioFollow *radioFollow = nullptr;
     SettingsDialog *settings = nullptr;
     QPointer<about> aboutBox;
     QString settingsPath;

@@ -52,8 +52,10 @@ void MainWindow::processaPDR(MainWindow *w)
     applyStyle(form->botaoPower, styleLinkUp);
 
     const StatusOutcome outcome = beginStatusResponse(panelState, rxBuffer);
-    if (outcome.skipped)
-        return; // the operator's fresh selection stays until the next report
+    if (outcome.skipped) {
+        reportToFollower(); // the operator's fresh selection stays until the next report
+        return;
+    }
     if (outcome.rxAntennaRestored)
         qCDebug(lcPanel) << "Voltou p 1!!";
 
@@ -68,4 +70,7 @@ void MainWindow::processaPDR(MainWindow *w)
     applyStyle(form->botaoSplit, styles.split);
     applyStyle(form->botaoSend, styles.send);
     applyKeyStyles(rotorKeys(form), styles.rotors);
+    // Last, with the report fully applied: a select the follower queues now is one more
+    // press, and it marks the next report to be skipped.
+    reportToFollower();
 }

@@ -12,6 +12,7 @@
 #include "link/protocol.h"
 #include "link/responses.h"
 #include "link/wiretrace.h"
+#include "radio/radiofollow.h"
 #include "panel/styles.h"
 #include "serialsettings/portidentity.h"
 #include "serialsettings/settingsdialog.h"
@@ -108,6 +109,8 @@ bool MainWindow::openPort(const SerialSettings &p)
     // Keys pressed while no port was open were meant for no connection in particular;
     // sending them now would switch antennas nobody asked for, maybe on the air.
     switchQueue.clear();
+    if (radioFollow)
+        radioFollow->controllerLost();
     serialPort->setPortName(p.portName);
     serialPort->setBaudRate(p.baudRate, QSerialPort::AllDirections);
     serialPort->setDataBits(p.dataBits);
@@ -144,6 +147,9 @@ void MainWindow::closeSerialPort()
         serialPort->close();
     switchQueue.clear();
     linkSession.framer.clear();
+    // After a reconnect nothing the switch said before counts until it reports again.
+    if (radioFollow)
+        radioFollow->controllerLost();
     ui->actionConfigure->setEnabled(true);
     ui->actionConnect_to_KELMAR->setEnabled(true);
     statusBar()->showMessage(tr("Disconnected"));

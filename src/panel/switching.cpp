@@ -28,14 +28,14 @@ void MainWindow::enviaComutacao(qint8 pos)
         switchQueue.append(*outcome.word);
 }
 
-void MainWindow::on_botaoTecla1_pressed() { enviaComutacao(0); }
-void MainWindow::on_botaoTecla2_pressed() { enviaComutacao(1); }
-void MainWindow::on_botaoTecla3_pressed() { enviaComutacao(2); }
-void MainWindow::on_botaoTecla4_pressed() { enviaComutacao(3); }
-void MainWindow::on_botaoTecla5_pressed() { enviaComutacao(4); }
-void MainWindow::on_botaoTecla6_pressed() { enviaComutacao(5); }
-void MainWindow::on_botaoTecla7_pressed() { enviaComutacao(6); }
-void MainWindow::on_botaoTecla8_pressed() { enviaComutacao(7); }
+void MainWindow::on_botaoTecla1_pressed() { pressTxKeyByHand(0); }
+void MainWindow::on_botaoTecla2_pressed() { pressTxKeyByHand(1); }
+void MainWindow::on_botaoTecla3_pressed() { pressTxKeyByHand(2); }
+void MainWindow::on_botaoTecla4_pressed() { pressTxKeyByHand(3); }
+void MainWindow::on_botaoTecla5_pressed() { pressTxKeyByHand(4); }
+void MainWindow::on_botaoTecla6_pressed() { pressTxKeyByHand(5); }
+void MainWindow::on_botaoTecla7_pressed() { pressTxKeyByHand(6); }
+void MainWindow::on_botaoTecla8_pressed() { pressTxKeyByHand(7); }
 
 void MainWindow::insereComutacaoRXFila(qint8 pos)
 {

@@ -1,0 +1,120 @@
+#include "radio/followsettings.h"
+
+#include "panel/panelstate.h"
+#include "radio/bands.h"
+
+namespace {
+const QString followKey = QStringLiteral("Radio/Follow");
+const QString sourceKey = QStringLiteral("Radio/Source");
+const QString rigctldKey = QStringLiteral("Radio/Rigctld");
+const QString n1mmPortKey = QStringLiteral("Radio/N1mmPort");
+const QString n1mmRadioKey = QStringLiteral("Radio/N1mmRadio");
+QString txKey(const QString &band) { return QStringLiteral("BandTX/") + band; }
+QString rxKey(const QString &band) { return QStringLiteral("BandRX/") + band; }
+
+} // namespace
+
+bool readRigctldAddress(const QString &text, QString &host, quint16 &port)
+{
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int number = colon > 0 ? text.mid(colon + 1).toInt(&ok) : 0;
+    if (!ok || number < 1 || number > 65535)
+        return false;
+    QString name = text.left(colon).trimmed();
+    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        name = name.mid(1, name.size() - 2);
+    if (name.isEmpty())
+        return false;
+    host = name;
+    port = quint16(number);
+    return true;
+}
+
+QString rigctldAddress(const QString &host, quint16 port)
+{
+    const QString name = host.contains(QLatin1Char(':'))
+                             ? QLatin1Char('[') + host + QLatin1Char(']')
+                             : host;
+    return name + QLatin1Char(':') + QString::number(port);
+}
+
+QString receiveKeyName(int index)
+{
+    if (index >= 0 && index < 4)
+        return QStringLiteral("RX%1").arg(index + 1);
+    return index == rtxIndex ? QStringLiteral("RTX") : QString();
+}
+
+int receiveKeyIndex(const QString &name)
+{
+    for (int index : {0, 1, 2, 3, int(rtxIndex)})
+        if (name.compare(receiveKeyName(index), Qt::CaseInsensitive) == 0)
+            return index;
+    return -1;
+}
+
+QString sourceKindName(SourceKind kind)
+{
+    switch (kind) {
+    case SourceKind::Rigctld:
+        return QStringLiteral("rigctld");
+    case SourceKind::N1mm:
+        return QStringLiteral("n1mm");
+    case SourceKind::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+FollowSettings loadFollowSettings(const QString &path)
+{
+    const IniFile file(path);
+    const auto text = [&file](const QString &key) {
+        return iniText(file.value(key, QString())).trimmed();
+    };
+    FollowSettings settings;
+    settings.follow = iniFlag(file.value(followKey, QString()));
+    for (SourceKind kind : {SourceKind::Rigctld, SourceKind::N1mm})
+        if (text(sourceKey).compare(sourceKindName(kind), Qt::CaseInsensitive) == 0)
+            settings.source = kind;
+    readRigctldAddress(text(rigctldKey), settings.rigctldHost, settings.rigctldPort);
+    const int udpPort = iniNumber(file.value(n1mmPortKey, QString()));
+    if (udpPort >= 1 && udpPort <= 65535)
+        settings.n1mmPort = quint16(udpPort);
+    const int radio = iniNumber(file.value(n1mmRadioKey, QString()));
+    if (radio >= 0 && radio <= 2)
+        settings.n1mmRadio = radio;
+    for (const BandWindow &band : bandWindows()) {
+        const int antenna = iniNumber(file.value(txKey(band.name), QString()));
+        if (antenna >= 1 && antenna <= txKeyCount)
+            settings.bandTx.insert(band.name, antenna);
+        const int receive = receiveKeyIndex(text(rxKey(band.name)));
+        if (receive >= 0)
+            settings.bandRx.insert(band.name, receive);
+    }
+    return settings;
+}
+
+IniValues followSettingsValues(const FollowSettings &settings)
+{
+    IniValues values = {
+        {followKey, settings.follow},
+        {sourceKey, sourceKindName(settings.source)},
+        {rigctldKey, rigctldAddress(settings.rigctldHost, settings.rigctldPort)},
+        {n1mmPortKey, int(settings.n1mmPort)},
+        {n1mmRadioKey, settings.n1mmRadio},
+    };
+    for (const BandWindow &band : bandWindows()) {
+        const int antenna = settings.bandTx.value(band.name, 0);
+        values.append({txKey(band.name), antenna > 0 ? QVariant(antenna) : QVariant()});
+        const QString receive = receiveKeyName(settings.bandRx.value(band.name, -1));
+        values.append({rxKey(band.name), receive.isEmpty() ? QVariant() : QVariant(receive)});
+    }
+    return values;
+}
+
+IniValues followChoiceValues(bool follow)
+{
+    return {{followKey, follow}};
+}

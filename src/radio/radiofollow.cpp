@@ -1,0 +1,81 @@
+#include "radio/radiofollow.h"
+
+#include <QLabel>
+#include <QLoggingCategory>
+
+#include "radio/n1mmsource.h"
+#include "radio/rigctldsource.h"
+
+Q_LOGGING_CATEGORY(lcFollow, "orvik.follow", QtWarningMsg)
+
+RadioFollow::RadioFollow(QLabel *statusLabel, QObject *parent)
+    : QObject(parent)
+    , label(statusLabel)
+{
+}
+
+void RadioFollow::apply(const FollowSettings &settings)
+{
+    current = settings;
+    follower.setTables(settings.bandTx, settings.bandRx);
+    startSource();
+    carryOut(follower.setEnabled(current.follow));
+}
+
+void RadioFollow::setFollowing(bool on)
+{
+    current.follow = on;
+    startSource();
+    carryOut(follower.setEnabled(on));
+}
+
+void RadioFollow::startSource()
+{
+    delete source.data();
+    // The source runs only while following: nothing polls rigctld for a panel that does
+    // not use what it says. A fresh source knows nothing of the radio yet.
+    FrequencySource *started = nullptr;
+    if (current.follow && current.source == SourceKind::Rigctld)
+        started = new RigctldSource(current.rigctldHost, current.rigctldPort, this);
+    else if (current.follow && current.source == SourceKind::N1mm)
+        started = new N1mmSource(current.n1mmPort, current.n1mmRadio, this);
+    follower.setSourceName(current.source == SourceKind::None ? QString()
+                                                              : sourceKindName(current.source));
+    carryOut(follower.sourceLost(tr("source restarted")));
+    source = started;
+    if (!started)
+        return;
+    connect(started, &FrequencySource::reading, this,
+            [this](const RadioReading &reading) { carryOut(follower.radioRead(reading)); });
+    connect(started, &FrequencySource::lost, this,
+            [this](const QString &why) { carryOut(follower.sourceLost(why)); });
+    started->start();
+}
+
+void RadioFollow::controllerReported(const ControllerReport &report)
+{
+    carryOut(follower.controllerReported(report));
+}
+
+void RadioFollow::controllerLost()
+{
+    follower.controllerLost();
+}
+
+void RadioFollow::operatorChoseTx(int antenna)
+{
+    follower.operatorChoseTx(antenna);
+    carryOut({});
+}
+
+void RadioFollow::carryOut(const FollowAction &action)
+{
+    for (const QString &line : follower.takeLog())
+        qCDebug(lcFollow).noquote() << line;
+    if (label && label->text() != follower.status())
+        label->setText(follower.status());
+    if (action.rx)
+        emit selectReceive(*action.rx);
+    if (action.tx)
+        emit selectTx(*action.tx);
+}

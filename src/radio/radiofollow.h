@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "radio/follower.h"
+#include "radio/followsettings.h"
+
+class QLabel;
+
+// Follow Radio at work: runs the chosen frequency source while following is on, feeds
+// the follower with its readings and the switch's reports, asks the window for the
+// selects the follower decides on, keeps the status-bar text and writes the follow log
+// (QT_LOGGING_RULES="orvik.follow.debug=true").
+class RadioFollow : public QObject
+{
+    Q_OBJECT
+
+public:
+    RadioFollow(QLabel *statusLabel, QObject *parent);
+
+    // Takes new settings: the source is started afresh, the tables replaced.
+    void apply(const FollowSettings &settings);
+    void setFollowing(bool on);
+    const FollowSettings &settings() const { return current; }
+
+    void controllerReported(const ControllerReport &report);
+    void controllerLost();
+    // TX key n (1..8) pressed by the operator in normal mode.
+    void operatorChoseTx(int antenna);
+
+signals:
+    void selectTx(int antenna);  // as if TX key n were pressed
+    void selectReceive(int index); // as if that receive key were pressed
+
+private:
+    void startSource();
+    void carryOut(const FollowAction &action);
+
+    FollowSettings current;
+    BandFollower follower;
+    QPointer<QObject> source;
+    QLabel *label = nullptr;
+};

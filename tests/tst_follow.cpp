@@ -1,0 +1,145 @@
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "radio/bands.h"
+#include "radio/follower.h"
+#include "radio/followsettings.h"
+
+// The band windows and the follower's decisions, without a window: a script of radio
+// readings, switch reports and key presses, and what the panel must send.
+class FollowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bandEdges_data()
+    {
+        QTest::addColumn<qint64>("hz");
+        QTest::addColumn<QString>("band");
+        const QList<QPair<qint64, const char *>> rows = {
+            {1599999, ""},       {1600000, "160m"},   {2200000, "160m"},  {2200001, ""},
+            {7400000, "40m"},    {10350000, "30m"},   {13799999, ""},     {14550000, "20m"},
+            {14550001, ""},      {17868000, "17m"},   {29900000, "10m"},  {54000000, "6m"},
+            {54000001, ""},      {0, ""},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(qPrintable(QString::number(row.first))) << row.first << row.second;
+    }
+    void bandEdges()
+    {
+        QFETCH(qint64, hz);
+        QTEST(bandOf(hz), "band");
+    }
+
+    // Steps: on | off | f <Hz> [ptt|rx] | lost | sw <antenna> [tx] [busy<n>] [split] |
+    // press <n> | = <status>. "sent" lists every action: tx<n> and the receive key.
+    void follow_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("band change: one select") << "on|sw 1|f 14200000|sw 1|sw 3|= 20m → 3"
+                                                 << "tx3";
+        QTest::newRow("band back before the switch reported the last select")
+            << "on|sw 1|f 14200000|sw 1|f 7100000|sw 3|f 14200000" << "tx3|tx5 RX2|tx3";
+        QTest::newRow("already on the antenna") << "on|sw 3|f 14200000|= 20m → 3" << "";
+        QTest::newRow("switch transmitting: held, then sent")
+            << "on|sw 1 tx|f 14200000|= 20m: waiting for RX|sw 1 tx|sw 1" << "tx3";
+        QTest::newRow("radio PTT: held, then sent")
+            << "on|sw 1|f 14200000 ptt|sw 1|= 20m: waiting for RX|f 14200000 rx" << "tx3";
+        QTest::newRow("busy: held, then sent when free")
+            << "on|sw 1 busy3|f 14200000|= 20m: 3 busy|sw 1 busy3|sw 1" << "tx3";
+        QTest::newRow("busy, band changes: the new band's antenna")
+            << "on|sw 1 busy3|f 14200000|f 7100000|sw 1" << "tx5 RX2";
+        QTest::newRow("operator wins on the band; each band remembers")
+            << "on|sw 1|f 14200000|sw 3|press 6|sw 6|f 14210000|f 7100000|sw 5|f 14200000|"
+               "= 20m → 6"
+            << "tx3|tx5 RX2|tx6";
+        QTest::newRow("no band, no entry, source lost: nothing")
+            << "on|sw 1|f 14600000|= 14.600 MHz: no band|f 21200000|= 15m: no antenna|lost|"
+               "= Radio: no connection|sw 1"
+            << "";
+        QTest::newRow("source back: follows again")
+            << "on|sw 1|f 14200000|sw 3|lost|sw 1|f 14200000" << "tx3|tx3";
+        QTest::newRow("split set up: held") << "on|sw 1 split|f 14200000|= 20m: split in use|sw 1"
+                                            << "tx3";
+        QTest::newRow("off, then on") << "sw 1|f 14200000|= Follow off|on" << "tx3";
+        QTest::newRow("no report yet") << "on|f 14200000|= 20m: waiting for the switch|sw 1"
+                                       << "tx3";
+    }
+    void follow()
+    {
+        QFETCH(QString, script);
+        BandFollower follower;
+        follower.setTables({{"20m", 3}, {"40m", 5}}, {{"40m", 1}});
+        follower.setSourceName("rigctld");
+        QStringList sent;
+        for (const QString &step : script.split('|')) {
+            const QStringList w = step.split(' ');
+            FollowAction action;
+            if (w[0] == "on" || w[0] == "off") {
+                action = follower.setEnabled(w[0] == "on");
+            } else if (w[0] == "f") {
+                const Ptt ptt = w.value(2) == "ptt" ? Ptt::On
+                                : w.value(2) == "rx" ? Ptt::Off
+                                                     : Ptt::Unknown;
+                action = follower.radioRead({w[1].toLongLong(), ptt});
+            } else if (w[0] == "lost") {
+                action = follower.sourceLost("refused");
+            } else if (w[0] == "sw") {
+                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF, !w.contains("split")};
+                for (const QString &word : w)
+                    if (word.startsWith("busy"))
+                        report.freeMask &= quint8(~(1u << (word.mid(4).toInt() - 1)));
+                action = follower.controllerReported(report);
+            } else if (w[0] == "press") {
+                follower.operatorChoseTx(w[1].toInt());
+            } else if (w[0] == "=") {
+                QCOMPARE(follower.status(), step.mid(2));
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
+            QStringList parts;
+            if (action.tx)
+                parts << QString("tx%1").arg(*action.tx);
+            if (action.rx)
+                parts << receiveKeyName(*action.rx);
+            if (!parts.isEmpty())
+                sent << parts.join(' ');
+        }
+        QTEST(sent.join('|'), "sent");
+        QVERIFY(!follower.takeLog().isEmpty() || sent.isEmpty());
+    }
+
+    // Hand-edited band tables and source settings read as far as they make sense, and what
+    // is stored reads back.
+    void settings()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Radio]\nFollow=true\nSource=RIGCTLD\nRigctld=[::1]:4533\nN1mmPort=99999\n"
+                   "N1mmRadio=2\n[BandTX]\n20m=3\n40m=9\n80m=0\n[BandRX]\n160m=rx2\n40m=RTX\n"
+                   "20m=RX7\n");
+        file.close();
+        FollowSettings read = loadFollowSettings(path);
+        QVERIFY(read.follow);
+        QCOMPARE(read.source, SourceKind::Rigctld);
+        QCOMPARE(read.rigctldHost + ' ' + QString::number(read.rigctldPort), QString("::1 4533"));
+        QCOMPARE(int(read.n1mmPort), 12060);
+        QCOMPARE(read.n1mmRadio, 2);
+        QCOMPARE(read.bandTx, (QMap<QString, int>{{"20m", 3}}));
+        QCOMPARE(read.bandRx, (QMap<QString, int>{{"160m", 1}, {"40m", 8}}));
+        read.source = SourceKind::N1mm;
+        read.bandTx.insert("6m", 8);
+        QVERIFY(writeIniValues(path, followSettingsValues(read)));
+        const FollowSettings again = loadFollowSettings(path);
+        QCOMPARE(again.source, SourceKind::N1mm);
+        QCOMPARE(again.rigctldHost, QString("::1"));
+        QCOMPARE(again.bandTx, read.bandTx);
+        QCOMPARE(again.bandRx, read.bandRx);
+    }
+};
+
+QTEST_GUILESS_MAIN(FollowTest)
+#include "tst_follow.moc"

@@ -1,0 +1,269 @@
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include "radio/n1mmsource.h"
+#include "radio/radioinfo.h"
+#include "radio/rigctldcycle.h"
+#include "radio/rigctldreply.h"
+#include "radio/rigctldsource.h"
+
+// Where the panel learns the radio's frequency: rigctld's answers and N1MM's broadcasts
+// as parsed, a real rigctld, a listener that never answers, datagrams on a shared port.
+namespace {
+
+struct Heard
+{
+    QList<RadioReading> readings;
+    QStringList losses;
+    explicit Heard(FrequencySource *s)
+    {
+        QObject::connect(s, &FrequencySource::reading, [this](RadioReading r) { readings << r; });
+        QObject::connect(s, &FrequencySource::lost, [this](QString why) { losses << why; });
+    }
+    qint64 lastHz() const { return readings.isEmpty() ? -1 : readings.last().txHz; }
+};
+
+// "14074000 -": the TX frequency and the PTT, ? unknown, - off, + on.
+QString show(const RadioReading &r)
+{
+    return QString("%1 %2").arg(r.txHz).arg("?-+"[int(r.ptt)]);
+}
+
+quint16 freePort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost);
+    return s.serverPort();
+}
+
+const QByteArray sample = R"(<?xml version="1.0" encoding="utf-8"?>
+<RadioInfo><app>N1MM</app><StationName>CW-PC</StationName><RadioNr>2</RadioNr>
+<Freq>2120000</Freq><TXFreq>2120500</TXFreq><Mode>CW</Mode><OpCall>XX1XX</OpCall>
+<IsRunning>True</IsRunning><FocusEntry>00000</FocusEntry><EntryWindowHwnd>264342</EntryWindowHwnd>
+<Antenna>2</Antenna><Rotors>tribander</Rotors><FocusRadioNr>1</FocusRadioNr>
+<IsStereo>False</IsStereo><IsSplit>True</IsSplit><ActiveRadioNr>2</ActiveRadioNr>
+<IsTransmitting>False</IsTransmitting><FunctionKeyCaption></FunctionKeyCaption>
+<RadioName>IC-7610</RadioName><AuxAntSelected>-1</AuxAntSelected>
+<AuxAntSelectedName></AuxAntSelectedName><IsConnected>True</IsConnected></RadioInfo>)";
+
+} // namespace
+
+class TestSources : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void radioInfo_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("parsed"); // RadioNr/ActiveRadioNr txHz ptt, or "refused"
+        QTest::addColumn<QString>("followedBy"); // the settings among 0, 1, 2 that take it
+        auto row = [](const char *name, const QByteArray &datagram, const char *parsed,
+                      const char *followedBy) {
+            QTest::newRow(name) << datagram << QString(parsed) << QString(followedBy);
+        };
+        auto info = [](const char *in) { return "<RadioInfo>" + QByteArray(in) + "</RadioInfo>"; };
+        const QByteArray atLimit = sample + QByteArray(maxRadioInfoSize - sample.size(), ' ');
+        row("sample: split, radio 2 active", sample, "2/2 21205000 -", "0 2");
+        row("padded to the size limit", atLimit, "2/2 21205000 -", "0 2");
+        row("one byte over", atLimit + ' ', "refused", "");
+        row("no TXFreq: Freq; TRUE", info("<RadioNr>1</RadioNr><Freq>710000</Freq><ActiveRadioNr>2"
+                                          "</ActiveRadioNr><IsTransmitting>TRUE</IsTransmitting>"),
+            "1/2 7100000 +", "1");
+        row("TXFreq 0: Freq; false", info("<RadioNr>1</RadioNr><TXFreq>0</TXFreq><Freq>350000"
+                                          "</Freq><ActiveRadioNr>1</ActiveRadioNr>"
+                                          "<IsTransmitting>false</IsTransmitting>"),
+            "1/1 3500000 -", "0 1");
+        row("nothing but RadioNr", info("<RadioNr>2</RadioNr>"), "2/-1 0 ?", "2");
+        row("not numbers", info("<RadioNr>x</RadioNr><TXFreq>-5</TXFreq><IsTransmitting>yes"
+                                "</IsTransmitting>"),
+            "-1/-1 0 ?", "");
+        row("contactinfo", "<contactinfo><RadioNr>1</RadioNr></contactinfo>", "refused", "");
+        row("root in other case", "<radioinfo><RadioNr>1</RadioNr></radioinfo>", "refused", "");
+        row("not closed", "<RadioInfo><RadioNr>1</RadioNr>", "refused", "");
+        row("garbage after the root", info("<RadioNr>1</RadioNr>") + "<x", "refused", "");
+    }
+    void radioInfo()
+    {
+        QFETCH(QByteArray, datagram);
+        const std::optional<RadioInfo> info = parseRadioInfo(datagram);
+        QString parsed = "refused";
+        QStringList followedBy;
+        if (info) {
+            const char ptt = !info->transmitting ? '?' : *info->transmitting ? '+' : '-';
+            parsed = QString("%1/%2 %3 %4").arg(info->radioNr.value_or(-1))
+                         .arg(info->activeRadioNr.value_or(-1)).arg(info->txHz()).arg(ptt);
+            for (int radio : {0, 1, 2})
+                if (isFollowedRadio(*info, radio))
+                    followedBy << QString::number(radio);
+        }
+        QTEST(parsed, "parsed");
+        QTEST(followedBy.join(' '), "followedBy");
+    }
+
+    // The dummy rig behind a real rigctld, set with rigctl as an operator's program would.
+    void realRigctld()
+    {
+        if (QStandardPaths::findExecutable("rigctld").isEmpty())
+            QSKIP("rigctld/rigctl not installed (Debian: libhamlib-utils, see scripts/deps.sh)");
+        const quint16 port = freePort();
+        const QStringList daemonArgs{"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)};
+        const QStringList clientArgs{"-m", "2", "-r", QString("127.0.0.1:%1").arg(port)};
+        auto rigctl = [&](QStringList a) { return !QProcess::execute("rigctl", clientArgs + a); };
+        RigctldSource source("127.0.0.1", port);
+        Heard heard(&source);
+        source.start();
+        QTRY_COMPARE(heard.losses.size(), 1); // refused: nothing listens yet
+        QProcess daemon;
+        daemon.start("rigctld", daemonArgs);
+        QVERIFY(daemon.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!heard.readings.isEmpty(), 10000);
+        QVERIFY(rigctl({"F", "14200000"}));
+        QTRY_COMPARE_WITH_TIMEOUT(heard.lastHz(), qint64(14200000), 5000);
+        // The dummy never transmits; Hamlib 4.5 answers its get_ptt with RPRT -11 or PTT 0.
+        QVERIFY(heard.readings.last().ptt != Ptt::On);
+        QVERIFY(rigctl({"S", "1", "VFOB"}));
+        QVERIFY(rigctl({"I", "14250000"}));
+        QTRY_COMPARE_WITH_TIMEOUT(heard.lastHz(), qint64(14250000), 5000);
+
+        daemon.kill();
+        QVERIFY(daemon.waitForFinished());
+        QTRY_COMPARE_WITH_TIMEOUT(heard.losses.size(), 2, 5000);
+        heard.readings.clear();
+        daemon.start("rigctld", daemonArgs);
+        QVERIFY(daemon.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!heard.readings.isEmpty(), 10000);
+        QVERIFY(rigctl({"F", "7100000"}));
+        QTRY_COMPARE_WITH_TIMEOUT(heard.lastHz(), qint64(7100000), 10000);
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+
+    // rigctld's answers as the reads deliver them, through the reader into one cycle.
+    void rigctldCycle_data()
+    {
+        QTest::addColumn<QByteArrayList>("pieces");
+        QTest::addColumn<QString>("result"); // the commands asked = what came of the answers
+        const QByteArray freq = "get_freq:\nFrequency: 14074000\nRPRT 0\n";
+        const QByteArray splitOn = "get_split_vfo:\nSplit: 1\nTX VFO: VFOB\nRPRT 0\n";
+        const QByteArray noSplit = "get_split_vfo:\nSplit: 0\nTX VFO: VFOA\nRPRT 0\n";
+        const QByteArray ptt = "get_ptt:\nPTT: 0\nRPRT 0\n";
+        const QByteArray split =
+            freq + splitOn + "get_split_freq:\nTX Frequency: 14080000\nRPRT 0\n";
+        const QString all = "get_freq get_split_vfo get_split_freq get_ptt = ";
+        const QString notSplit = "get_freq get_split_vfo get_ptt = ";
+        QByteArrayList bytes;
+        for (char c : split + "get_ptt:\nPTT: 1\nRPRT 0\n")
+            bytes << QByteArray(1, c);
+        auto row = [](const char *name, const QByteArrayList &pieces, const QString &result) {
+            QTest::newRow(name) << pieces << result;
+        };
+        row("three answers in one read", {freq + noSplit + ptt}, notSplit + "14074000 -");
+        row("split, byte by byte, transmitting", bytes, all + "14080000 +");
+        row("cut mid-line, CRLF, data PTT", {split + "get_p", "tt:\r\nPTT: 3\r\nRPRT 0\r\n"},
+            all + "14080000 +");
+        row("no split frequency: the VFO's", {freq + splitOn + "get_split_freq:\nRPRT -11\n" + ptt},
+            all + "14074000 -");
+        row("no split, no PTT (-4, -11)", {freq + "get_split_vfo:\nRPRT -4\nget_ptt:\nRPRT -11\n"},
+            notSplit + "14074000 ?");
+        row("PTT of no known kind", {freq + noSplit + "get_ptt:\nPTT: 7\nRPRT 0\n"},
+            notSplit + "14074000 ?");
+        row("rig off", {"get_freq:\nRPRT -20\n"}, "get_freq = no frequency");
+        row("answer to another command", {freq + ptt}, "get_freq get_split_vfo = out of step");
+        row("answer after the last", {freq + noSplit + ptt + ptt}, notSplit + "out of step");
+        row("overlong line over reads: its answer dropped",
+            {freq + "get_split_vfo:\nSplit: " + QByteArray(600, '1'), QByteArray(600, '1'),
+             "\nRPRT 0\n" + noSplit + ptt},
+            notSplit + "14074000 -");
+        row("too many lines: answer dropped",
+            {freq + "get_split_vfo:\n" + QByteArray("Split: 1\n").repeated(20),
+             "RPRT 0\n" + noSplit + ptt},
+            notSplit + "14074000 -");
+        row("RPRT not a number: answer dropped",
+            {freq + "get_split_vfo:\nRPRT x\n" + noSplit + ptt}, notSplit + "14074000 -");
+    }
+    void rigctldCycle()
+    {
+        QFETCH(QByteArrayList, pieces);
+        RigctldCycle cycle;
+        RigctldReplyReader reader;
+        cycle.start();
+        QStringList asked{cycle.commandName()};
+        QString outcome;
+        for (const QByteArray &piece : pieces) {
+            for (const RigctldReply &reply : reader.feed(piece)) {
+                switch (cycle.take(reply)) {
+                case RigctldCycle::Result::Ask: asked << cycle.commandName(); break;
+                case RigctldCycle::Result::Done: outcome = show(cycle.reading()); break;
+                case RigctldCycle::Result::NoFrequency: outcome = "no frequency"; break;
+                case RigctldCycle::Result::OutOfStep: outcome = "out of step"; break;
+                }
+            }
+        }
+        QTEST(asked.join(' ') + " = " + outcome, "result");
+    }
+
+    // A listener that never answers is lost once, however often it is tried again.
+    void silentListener()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&silent, &QTcpServer::newConnection, [&] { ++connections; });
+        RigctldSource source("127.0.0.1", silent.serverPort());
+        Heard heard(&source);
+        source.start();
+        QTRY_VERIFY_WITH_TIMEOUT(connections >= 3, 20000);
+        QCOMPARE(heard.losses.size(), 1);
+    }
+
+    // Two listeners share the port and each takes its radio from what is broadcast there.
+    void n1mmSharedPort()
+    {
+        const quint16 port = freePort();
+        N1mmSource focus(port, 0), second(port, 2);
+        Heard heardFocus(&focus), heardSecond(&second);
+        focus.start();
+        second.start();
+        QUdpSocket sender;
+        const QByteArray radio1 = QByteArray(sample).replace("<RadioNr>2", "<RadioNr>1");
+        const QByteArray oversized = sample + QByteArray(9000, ' ');
+        for (const QByteArray &d : {radio1, QByteArray("<contactinfo/>"), oversized, sample})
+            QVERIFY(sender.writeDatagram(d, QHostAddress("127.255.255.255"), port) == d.size());
+        QTRY_VERIFY(!heardFocus.readings.isEmpty() && !heardSecond.readings.isEmpty());
+        for (const Heard *h : {&heardFocus, &heardSecond}) {
+            QCOMPARE(h->readings.size(), 1);
+            QCOMPARE(show(h->readings[0]), "21205000 -");
+            QVERIFY(h->losses.isEmpty());
+        }
+    }
+
+    // A port taken by a program that does not share it, then silence: each is lost once,
+    // and a broadcast after either is a reading again.
+    void n1mmLostAndBack()
+    {
+        const quint16 port = freePort();
+        QUdpSocket blocker;
+        QVERIFY(blocker.bind(QHostAddress::AnyIPv4, port, QUdpSocket::DontShareAddress));
+        N1mmSource source(port, 2);
+        source.setSilenceLimit(300);
+        Heard heard(&source);
+        source.start();
+        QTRY_COMPARE(heard.losses.size(), 1);
+        QVERIFY2(heard.losses[0].contains("cannot listen"), qPrintable(heard.losses[0]));
+        QTest::qWait(1000); // the silence limit passes three times over: no second loss
+        QCOMPARE(heard.losses.size(), 1);
+        blocker.close();
+        QUdpSocket sender;
+        auto send = [&] { return sender.writeDatagram(sample, QHostAddress::LocalHost, port); };
+        QTRY_VERIFY_WITH_TIMEOUT(send() && !heard.readings.isEmpty(), 10000);
+        QTRY_COMPARE(heard.losses.size(), 2);
+        QVERIFY2(heard.losses[1].contains("no broadcast"), qPrintable(heard.losses[1]));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSources)
+#include "tst_sources.moc"
