@@ -55,7 +55,7 @@ std::optional<RadioInfo> parseRadioInfo(const QByteArray &datagram)
 
     RadioInfo info;
     while (xml.readNextStartElement()) {
-        const QStringRef name = xml.name();
+        const QString name = xml.name().toString();
         if (name == QLatin1String("RadioNr"))
             info.radioNr = radioNumber(xml.readElementText());
         else if (name == QLatin1String("ActiveRadioNr"))
