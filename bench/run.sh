@@ -12,18 +12,20 @@
 #   --seconds N --presses N --runs N --idle N  set one figure's sample size
 #   --line-seconds N --connects N --noise-minutes N  the same for bench_realline
 #     (--noise-minutes 10 for the record of memory under noise; 0 leaves it out)
+#   --follow-minutes N  the length of bench_follow's drill (default 2, 10 for the
+#     record; 0 leaves bench_follow out)
 #
 # BUILD_DIR picks the build folder (default build/, shared with scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=30 presses=200 runs=10 idle=20 soak=0 doc=1 mode=default
-line_seconds=10 connects=20 noise_minutes=2
+line_seconds=10 connects=20 noise_minutes=2 follow_minutes=2
 invoked="$*"
 while (($#)); do
   case "$1" in
     --long) seconds=90 presses=400 runs=20 idle=30 mode=long
-            line_seconds=30 noise_minutes=10 ;;
+            line_seconds=30 noise_minutes=10 follow_minutes=10 ;;
     --soak) soak=${2:?minutes}; shift ;;
     --no-doc) doc=0 ;;
     --seconds) seconds=${2:?}; shift ;;
@@ -33,6 +35,7 @@ while (($#)); do
     --line-seconds) line_seconds=${2:?}; shift ;;
     --connects) connects=${2:?}; shift ;;
     --noise-minutes) noise_minutes=${2:?}; shift ;;
+    --follow-minutes) follow_minutes=${2:?}; shift ;;
     *) echo "usage: bench/run.sh [--long] [--soak MINUTES] [--no-doc]" \
             "[--seconds|--presses|--runs|--idle N]" \
             "[--line-seconds|--connects|--noise-minutes N]" >&2
@@ -47,7 +50,8 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
 cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
-  --target bench_link bench_soak bench_startup bench_realline orvik-sim orvik-panel >/dev/null
+  --target bench_link bench_soak bench_startup bench_realline bench_follow orvik-sim orvik-panel \
+  >/dev/null
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 qt_major=$(sed -n 's/^ORVIK_QT_MAJOR:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 work=$(mktemp -d)
@@ -107,6 +111,14 @@ QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_realline" --seconds "$line_sec
   --connects "$connects" --noise-minutes "$noise_minutes" \
   2>"$work/bench_realline.log" >"$work/realline.md" \
   || { cat "$work/bench_realline.log" >&2; exit 1; }
+if [ "$follow_minutes" != 0 ]; then
+  echo "Following the radio: 100 band changes at rigctld, $seconds s of CPU each way," \
+       "then a $follow_minutes min drill ..."
+  QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_follow" --changes 100 \
+    --cpu-seconds "$seconds" --drill-minutes "$follow_minutes" \
+    2>"$work/bench_follow.log" >"$work/follow.md" \
+    || { cat "$work/bench_follow.log" "$work/follow.md" >&2; exit 1; }
+fi
 {
   echo "Produced by \`bench/run.sh${invoked:+ $invoked}\`" \
        "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory;" \
@@ -120,6 +132,10 @@ QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_realline" --seconds "$line_sec
   tail -n +1 "$work/startup.md"
   echo
   cat "$work/realline.md"
+  if [ -s "$work/follow.md" ]; then
+    echo
+    cat "$work/follow.md"
+  fi
 } >"$work/table.md"
 cat "$work/table.md"
 if ((doc)); then
