@@ -111,13 +111,11 @@ private:
     void tryReconnect();
 
     // Painters (src/panel/painters.cpp).
-    void paintPairHighlight(bool superSplit);
     void paintSuperSplitKey();
     void paintRxKeys();
-    void setStandbyStyle(QWidget *widget);
     void setWidgetPixelSize(QWidget *widget, int pixelSize);
 
-    // Registers the 52 scaled widgets with anchorLayout (src/panel/resizing.cpp).
+    // Registers the scaled widgets with anchorLayout (src/panel/resizing.cpp).
     void registerResizableWidgets();
 
     // Operating modes (src/panel/modes.cpp).
