@@ -113,10 +113,10 @@ private:
     // Painters (src/panel/painters.cpp).
     void paintSuperSplitKey();
     void paintRxKeys();
-    void setWidgetPixelSize(QWidget *widget, int pixelSize);
 
-    // Registers the scaled widgets with anchorLayout (src/panel/resizing.cpp).
+    // Resizing (src/panel/resizing.cpp): the scaled widgets go to anchorLayout once.
     void registerResizableWidgets();
+    void setWidgetPixelSize(QWidget *widget, int pixelSize);
 
     // Operating modes (src/panel/modes.cpp).
     void toggleSplit();
