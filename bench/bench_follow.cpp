@@ -8,9 +8,7 @@
 //   bench_follow [--changes N, default 100] [--cpu-seconds S, default 30]
 //                [--drill-minutes M, default 10] [--sim PATH]
 
-#include <QApplication>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -140,14 +138,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     qputenv("ORVIK_SIM", sim.toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    char tag[] = "follow";
-    char *appArgv[] = {argv[0], tag, nullptr};
-    int appArgc = 2;
-    registerResources();
-    QApplication app(appArgc, appArgv);
+    BenchApplication app(argv[0], "follow");
 
     Rigctld rig;
     const QString rigError = rig.start();

@@ -12,12 +12,10 @@
 //   (ORVIK_BENCH_KEEP=1 keeps the simulator's logs)
 
 #include <QAbstractEventDispatcher>
-#include <QApplication>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -163,17 +161,7 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    // Keep the operator's own settings out of it: the port selection goes to the test
-    // data folder and the panel file is settingsbench.ini beside this program.
-    QStandardPaths::setTestModeEnabled(true);
-    char benchTag[] = "bench";
-    char *appArgv[] = {argv[0], benchTag, nullptr};
-    int appArgc = 2;
-    registerResources();
-    QApplication app(appArgc, appArgv);
+    BenchApplication app(argv[0], "bench");
     setCriticalBoxHook([](QWidget *, const QString &title, const QString &text) {
         std::fprintf(stderr, "bench_link: %s: %s\n", qPrintable(title), qPrintable(text));
     });

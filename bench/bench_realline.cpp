@@ -12,8 +12,6 @@
 //                  [--warmup S, default 60] [--part lines|memory|all]
 //                  [--samples FILE] [--sim PATH]
 
-#include <QApplication>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -250,17 +248,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     qputenv("ORVIK_SIM", sim.toLocal8Bit()); // the station starts what this names
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    // Keep the operator's own settings out of it: the port selection goes to the test
-    // data folder and the panel file is settingsrealline.ini beside this program.
-    QStandardPaths::setTestModeEnabled(true);
-    char tag[] = "realline";
-    char *appArgv[] = {argv[0], tag, nullptr};
-    int appArgc = 2;
-    registerResources();
-    QApplication app(appArgc, appArgv);
+    BenchApplication app(argv[0], "realline");
 
     QVector<ConditionFigures> lines;
     if (o.lines) {

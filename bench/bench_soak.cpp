@@ -6,12 +6,10 @@
 //
 //   bench_soak [minutes, default 35] [--out FILE] [--sim PATH]
 
-#include <QApplication>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QSerialPort>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -79,15 +77,7 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QStandardPaths::setTestModeEnabled(true);
-    char soakTag[] = "soak";
-    char *appArgv[] = {argv[0], soakTag, nullptr};
-    int appArgc = 2;
-    registerResources();
-    QApplication app(appArgc, appArgv);
+    BenchApplication app(argv[0], "soak");
     int losses = 0;
     setCriticalBoxHook([&losses](QWidget *, const QString &, const QString &) { ++losses; });
 

@@ -6,14 +6,42 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/mainwindow.h"
+#include "app/resources.h"
 #include "link/seriallink.h"
 #include "serialsettings/settingsdialog.h"
+
+namespace {
+
+// QApplication keeps a reference to its argument count for its whole life.
+int benchArgc = 2;
+QByteArray benchTag;
+char *benchArgv[3] = {};
+
+char **prepareBenchRun(char *program, const char *tag)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    registerResources();
+    benchTag = tag;
+    benchArgv[0] = program;
+    benchArgv[1] = benchTag.data();
+    return benchArgv;
+}
+
+} // namespace
+
+BenchApplication::BenchApplication(char *program, const char *tag)
+    : QApplication(benchArgc, prepareBenchRun(program, tag))
+{
+}
 
 double processCpuSeconds()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QString>
 
 class MainWindow;
@@ -7,6 +8,16 @@ class QProcess;
 
 // Pieces shared by the benchmark programs: they run the real panel in-process and
 // talk to orvik-sim over a pseudo-terminal.
+
+// The QApplication of a benchmark run, with the operator's own settings kept out of it:
+// the port selection goes to the test data folder and the panel file is
+// settings<tag>.ini beside the program. Offscreen unless QT_QPA_PLATFORM names another
+// platform; the panel's resources are registered before it starts.
+class BenchApplication : public QApplication
+{
+public:
+    BenchApplication(char *program, const char *tag);
+};
 
 // CPU time (user + system) of this process, and of another one from /proc, in seconds.
 double processCpuSeconds();

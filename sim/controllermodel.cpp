@@ -1,5 +1,7 @@
 #include "controllermodel.h"
 
+#include "frameparser.h"
+
 namespace {
 
 ControllerModel::Outcome refused(const QString &kind, const QString &why)
@@ -32,8 +34,8 @@ ControllerModel::Outcome ControllerModel::apply(const QByteArray &frame)
     if (frame.size() < 4 || !frame.startsWith("IG") || !frame.endsWith(';'))
         return refused("unknown", "not a command frame");
     const char letter = frame.at(2);
-    const int expected = letter == 'W' ? 4 : letter == 'V' ? 6 : letter == 'P' ? 7 : 5;
-    if (frame.size() != expected)
+    const int expected = FrameParser::commandLength(letter);
+    if (expected > 0 && frame.size() != expected)
         return refused("unknown", QString("wrong length %1 for %2").arg(frame.size()).arg(letter));
 
     switch (letter) {

@@ -179,7 +179,7 @@ private slots:
         QVERIFY(connectTo(pty));
         serialPort->close();
         QVERIFY(serialPort->open(QIODevice::ReadOnly));
-        lastFrameWritten = 0;
+        lastFrameWritten = PacingTime(0);
         window->callEnviar();
         QCOMPARE(boxes.value(0), QStringLiteral("Critical Error"));
         QCOMPARE(shown(), QStringLiteral("Disconnected ++"));

@@ -31,7 +31,7 @@ class SwitchingTest : public QObject
         serialPort->setPortName(pty.slavePath());
         linkSession.start(monotonicMs());
         linkSession.firmwareSeen = true; // no firmware query in the way
-        lastFrameWritten = 0;            // whatever an earlier test wrote is long past
+        lastFrameWritten = PacingTime(0); // whatever an earlier test wrote is long past
         return serialPort->open(QIODevice::ReadWrite);
     }
 
@@ -110,7 +110,7 @@ private slots:
     // and the split command is the longest: the select after it must not carry its tail.
     void closedPortDropsWordAndSelectAfterSplitIsShort()
     {
-        lastFrameWritten = 0;
+        lastFrameWritten = PacingTime(0);
         window->enviaComutacao(1);
         window->callEnvioFila();
         QVERIFY(window->switchQueue.isEmpty());
@@ -124,7 +124,7 @@ private slots:
         press("botaoTecla7"); // moves the split partner
         QCOMPARE(window->switchQueue.toList(), (QList<CommandWord>{0x3650, 0x0653}));
         for (int ask = 0; ask < 3; ++ask) { // the last finds the queue empty
-            lastFrameWritten = 0;
+            lastFrameWritten = PacingTime(0);
             window->callEnvioFila();
         }
         QCOMPARE(pty.read(13, 300), QByteArray("IGP251;IGS6;"));

@@ -111,14 +111,12 @@ private:
     void tryReconnect();
 
     // Painters (src/panel/painters.cpp).
-    void paintPairHighlight(bool superSplit);
     void paintSuperSplitKey();
     void paintRxKeys();
-    void setStandbyStyle(QWidget *widget);
-    void setWidgetPixelSize(QWidget *widget, int pixelSize);
 
-    // Registers the 52 scaled widgets with anchorLayout (src/panel/resizing.cpp).
+    // Resizing (src/panel/resizing.cpp): the scaled widgets go to anchorLayout once.
     void registerResizableWidgets();
+    void setWidgetPixelSize(QWidget *widget, int pixelSize);
 
     // Operating modes (src/panel/modes.cpp).
     void toggleSplit();

@@ -9,6 +9,7 @@
 #include "config/settingsvalues.h"
 #include "config/settingswrite.h"
 #include "panel/modestate.h"
+#include "panel/panelwidgets.h"
 #include "panel/styles.h"
 #include "ui_mainwindow.h"
 
@@ -32,19 +33,14 @@ void MainWindow::loadSettings()
 {
     const IniFile stored(panelSettingsPath());
 
-    QPushButton *const keys[] = {ui->botaoTecla1, ui->botaoTecla2, ui->botaoTecla3,
-                                 ui->botaoTecla4, ui->botaoTecla5, ui->botaoTecla6,
-                                 ui->botaoTecla7, ui->botaoTecla8};
-    for (int n = 0; n < 8; ++n)
+    const auto keys = txKeys(ui);
+    const auto antennas = antennaLabels(ui);
+    for (int n = 0; n < txKeyCount; ++n) {
         keys[n]->setText(iniText(stored.value(QStringLiteral("K%1").arg(n + 1), QString())));
-
-    ui->labelID->setText(iniText(stored.value(QStringLiteral("ID"), QString())));
-
-    QLabel *const antennas[] = {ui->labelAnt1, ui->labelAnt2, ui->labelAnt3, ui->labelAnt4,
-                                ui->labelAnt5, ui->labelAnt6, ui->labelAnt7, ui->labelAnt8};
-    for (int n = 0; n < 8; ++n)
         antennas[n]->setText(
             iniText(stored.value(QStringLiteral("ANT%1").arg(n + 1), QString())));
+    }
+    ui->labelID->setText(iniText(stored.value(QStringLiteral("ID"), QString())));
 
     // setChecked does not emit triggered(): no word is queued, nothing is written and
     // the window keeps its size; only the operator's Enable resizes it.

@@ -2,9 +2,9 @@
 
 #include <QtGlobal>
 
-// Milliseconds on a monotonic clock. Every interval of the link (the poll period,
-// the queue spacing, the silence limit) is measured on it, so a step of the wall
-// clock can neither stall the polls nor keep a dead link looking alive.
+// The pacing clock (pacingNow) in whole milliseconds. The watchdog, the firmware
+// query's retry and the wire trace count in it; being monotonic, a step of the wall
+// clock can neither keep a dead link looking alive nor stall the polls.
 qint64 monotonicMs();
 
 // Time stamp of the last accepted response; starts at program start so the link

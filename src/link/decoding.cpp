@@ -17,10 +17,10 @@ void MainWindow::processaPacoteRecebido(MainWindow *w)
 {
     if (!w)
         return;
-    // Only what this read delivered is decoded: rxBuffer keeps older bytes beyond it.
+    // The framer hands over whole frames only; this slot is public, though, and rxBuffer
+    // keeps older bytes beyond rxLength, so a short or foreign frame stops here, before
+    // the decoders read fields it does not have.
     if (!isCompleteResponse(rxBuffer, rxLength))
-        return;
-    if (rxBuffer[0] != 'I' || rxBuffer[1] != 'G')
         return;
 
     switch (rxBuffer[2]) {
@@ -45,8 +45,6 @@ void MainWindow::processaPacoteRecebido(MainWindow *w)
 void MainWindow::processaPDR(MainWindow *w)
 {
     if (!w)
-        return;
-    if (rxLength < statusResponseLength)
         return;
     Ui::mainWindow *form = w->ui;
     applyStyle(form->botaoPower, styleLinkUp);

@@ -1,19 +1,16 @@
 #include "link/pacing.h"
 
-#include <limits>
-
 PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords)
 {
-    using std::chrono::milliseconds;
     PacingDecision decision;
     decision.lastSend = lastSend;
     const PacingTime elapsed = now - lastSend;
     if (queuedWords > 0) {
-        if (elapsed > milliseconds(queueSpacingMs)) {
+        if (elapsed > queueSpacing) {
             decision.sendQueued = true;
             decision.lastSend = now;
         }
-    } else if (elapsed > milliseconds(pollPeriodMs)) {
+    } else if (elapsed > pollPeriod) {
         decision.sendPoll = true;
         decision.lastSend = now;
     }
@@ -32,6 +29,6 @@ PacingTime pacingNow()
 }
 
 // Far enough in the past that the first frame of the run is never held back.
-std::atomic<qint64> lastFrameWritten{std::numeric_limits<qint64>::min() / 2};
+std::atomic<PacingTime> lastFrameWritten{PacingTime::min() / 2};
 std::atomic<bool> sendPosted{false};
 std::atomic<bool> receivePosted{false};

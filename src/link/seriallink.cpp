@@ -26,7 +26,7 @@ WriteResult writeFrame(const quint8 *bytes, int n)
     if (n <= 0 || !serialPort || !serialPort->isOpen()) {
         // The turn is taken all the same, so a closed port keeps the cadence of an open
         // one instead of being asked again every cycle.
-        lastFrameWritten.store(pacingNow().count(), std::memory_order_relaxed);
+        lastFrameWritten.store(pacingNow(), std::memory_order_relaxed);
         return WriteResult::Skipped;
     }
     const qint64 written = serialPort->write(reinterpret_cast<const char *>(bytes), n);
@@ -35,7 +35,7 @@ WriteResult writeFrame(const quint8 *bytes, int n)
         return WriteResult::Failed;
     }
     traceWrite(bytes, n);
-    lastFrameWritten.store(pacingNow().count(), std::memory_order_relaxed);
+    lastFrameWritten.store(pacingNow(), std::memory_order_relaxed);
     return WriteResult::Written;
 }
 
@@ -191,8 +191,7 @@ void MainWindow::callEnviar()
 {
     sendPosted.store(false, std::memory_order_release);
     ensureSerialPort();
-    const PacingTime lastWritten(lastFrameWritten.load());
-    if (!decidePacing(pacingNow(), lastWritten, switchQueue.size()).sendPoll)
+    if (!decidePacing(pacingNow(), lastFrameWritten.load(), switchQueue.size()).sendPoll)
         return; // a late invocation after a stall: the pacing thread will ask again
     if (serialPort->isOpen() && linkSession.firmwareQueryDue(monotonicMs())) {
         // The first answer was lost; the poll can wait one turn.

@@ -33,17 +33,16 @@ void ThreadLeitura::stopAndWait()
 
 void ThreadLeitura::run()
 {
-    // Both stamps hold microseconds of the pacing clock. The intervals count from the
-    // last frame the GUI thread actually wrote: a send it skipped (too soon after a late
-    // one) is asked for again in the next cycle, not a whole period later.
+    // The intervals count from the last frame the GUI thread actually wrote: a send it
+    // skipped (too soon after a late one) is asked for again in the next cycle, not a
+    // whole period later.
     for (;;) {
-        msleep(cyclePeriodMs);
-        const PacingTime now = pacingNow();
-        loopTime = now.count();
-        lastSendTime = lastFrameWritten.load(std::memory_order_relaxed);
+        msleep(cyclePeriod.count());
+        const PacingTime loopTime = pacingNow();
+        const PacingTime lastSendTime = lastFrameWritten.load(std::memory_order_relaxed);
         // Only the queue's atomic count and the last write's stamp cross threads; the
         // queue itself belongs to the GUI.
-        const PacingDecision decision = decidePacing(now, PacingTime(lastSendTime),
+        const PacingDecision decision = decidePacing(loopTime, lastSendTime,
                                                      mainWindow->switchQueue.pendingCount());
         // A send still waiting for the GUI thread is the one that will go out; a second
         // would only follow it back to back.

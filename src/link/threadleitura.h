@@ -23,8 +23,6 @@ protected:
     void run() override;
 
 private:
-    qint64 lastSendTime = 0;
-    qint64 loopTime = 0;
     std::atomic<bool> stopRequested{false};
     // Set as the loop's last act; read after the join (see stopAndWait).
     std::atomic<bool> loopFinished{false};

@@ -29,7 +29,6 @@ public:
 
     bool isEmpty() const { return words.isEmpty(); }
     int size() const { return words.size(); }
-    CommandWord at(int i) const { return words.at(i); }
     const QList<CommandWord> &toList() const { return words; }
 
     // Safe from any thread; a stale answer costs at most one cycle.

@@ -65,13 +65,6 @@ PairKeys decidePairKeys(const PanelState &state, bool superSplit)
     return {first, second};
 }
 
-TxKeyStyles decidePairStyles(const PanelState &state, bool superSplit)
-{
-    TxKeyStyles keys{};
-    paintPair(keys, decidePairKeys(state, superSplit));
-    return keys;
-}
-
 KeyStyle decideSuperSplitKeyStyle(const PanelState &state)
 {
     if (groupHas(state.superSplitMask, state.currentTxPos))

@@ -27,7 +27,6 @@ struct PairKeys
     int standby = -1;
 };
 PairKeys decidePairKeys(const PanelState &state, bool superSplit);
-TxKeyStyles decidePairStyles(const PanelState &state, bool superSplit);
 
 // botaoSuperSplit: red while the selected antenna is in the controller's group; left
 // as it is while a selection is open (the toggle made it red); idle otherwise.

@@ -1,6 +1,5 @@
 #include "panel/panelwidgets.h"
 
-#include "panel/styles.h"
 #include "ui_mainwindow.h"
 
 std::array<QPushButton *, txKeyCount> txKeys(const Ui::mainWindow *ui)
@@ -26,7 +25,13 @@ std::array<QPushButton *, rotorCount> rotorKeys(const Ui::mainWindow *ui)
     return {ui->botaoRotor1, ui->botaoRotor2, ui->botaoRotor3, ui->botaoRotor4};
 }
 
-void applyKeyStyle(QPushButton *key, KeyStyle style)
+std::array<QLabel *, txKeyCount> antennaLabels(const Ui::mainWindow *ui)
 {
-    applyStyle(key, style);
+    return {ui->labelAnt1, ui->labelAnt2, ui->labelAnt3, ui->labelAnt4,
+            ui->labelAnt5, ui->labelAnt6, ui->labelAnt7, ui->labelAnt8};
+}
+
+std::array<QLabel *, rxKeyCount> rxLabels(const Ui::mainWindow *ui)
+{
+    return {ui->labelRTX, ui->labelRX1, ui->labelRX2, ui->labelRX3, ui->labelRX4};
 }

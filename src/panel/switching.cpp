@@ -67,8 +67,7 @@ void MainWindow::callEnvioFila()
 {
     sendPosted.store(false, std::memory_order_release);
     // Late after a stall, the word waits for its turn rather than crowd the last frame.
-    const PacingTime lastWritten(lastFrameWritten.load());
-    if (!decidePacing(pacingNow(), lastWritten, switchQueue.size()).sendQueued)
+    if (!decidePacing(pacingNow(), lastFrameWritten.load(), switchQueue.size()).sendQueued)
         return;
     // The word leaves the queue whether or not it can be sent: a closed port drops it.
     const CommandWord word = switchQueue.takeFirst();

@@ -8,6 +8,7 @@
 #include "config/settingswrite.h"
 #include "link/responses.h"
 #include "panel/panelstate.h"
+#include "panel/panelwidgets.h"
 #include "radio/radiodialog.h"
 #include "radio/radiofollow.h"
 #include "ui_mainwindow.h"
@@ -38,8 +39,7 @@ void MainWindow::on_actionFollow_Radio_triggered()
 void MainWindow::on_actionRadio_and_Bands_triggered()
 {
     QStringList antennaNames;
-    for (QLabel *label : {ui->labelAnt1, ui->labelAnt2, ui->labelAnt3, ui->labelAnt4,
-                          ui->labelAnt5, ui->labelAnt6, ui->labelAnt7, ui->labelAnt8})
+    for (QLabel *label : antennaLabels(ui))
         antennaNames << label->text();
     RadioDialog dialog(radioFollow->settings(), antennaNames, this);
     if (dialog.exec() != QDialog::Accepted)
