@@ -3,8 +3,9 @@
 #include <QFile>
 
 // The theme's bundle is registered here rather than by whoever builds a window, so every
-// caller, the tests' dialogs included, gets the same sheet without an extra step. Outside
-// any namespace: the macro declares the bundle's registration function where it stands.
+// caller, the tests' dialogs included, gets the same sheet without an extra step, and a
+// build that leaves the bundle out fails to link. Outside any namespace: the macro
+// declares the bundle's registration function where it stands.
 static QString readThemeTemplate()
 {
     Q_INIT_RESOURCE(theme);
