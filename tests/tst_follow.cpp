@@ -4,6 +4,7 @@
 #include "radio/bands.h"
 #include "radio/follower.h"
 #include "radio/followsettings.h"
+#include "tables.h"
 
 // The band windows and the follower's decisions, without a window: a script of radio
 // readings, switch reports and key presses, and what the panel must send.
@@ -14,8 +15,7 @@ class FollowTest : public QObject
 private slots:
     void bandEdges_data()
     {
-        QTest::addColumn<qint64>("hz");
-        QTest::addColumn<QString>("band");
+        columns<qint64, QString>({"hz", "band"});
         const QList<QPair<qint64, const char *>> rows = {
             {1599999, ""},       {1600000, "160m"},   {2200000, "160m"},  {2200001, ""},
             {7400000, "40m"},    {10350000, "30m"},   {13799999, ""},     {14550000, "20m"},
@@ -35,8 +35,7 @@ private slots:
     // press <n> | = <status>. "sent" lists every action: tx<n> and the receive key.
     void follow_data()
     {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("sent");
+        columns<QString, QString>({"script", "sent"});
         QTest::newRow("band change: one select") << "on|sw 1|f 14200000|sw 1|sw 3|= 20m → 3"
                                                  << "tx3";
         QTest::newRow("band back before the switch reported the last select")
@@ -86,7 +85,8 @@ private slots:
             } else if (w[0] == "lost") {
                 action = follower.sourceLost("refused");
             } else if (w[0] == "sw") {
-                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF, !w.contains("split")};
+                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF,
+                                        !w.contains("split")};
                 for (const QString &word : w)
                     if (word.startsWith("busy"))
                         report.freeMask &= quint8(~(1u << (word.mid(4).toInt() - 1)));

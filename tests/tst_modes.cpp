@@ -1,11 +1,6 @@
-#include <QAction>
-#include <QPushButton>
-#include <QStatusBar>
-
-#include "app/mainwindow.h"
-#include "isolatedsettings.h"
 #include "panel/modestate.h"
-#include "panel/panelstate.h"
+#include "tables.h"
+#include "windowfixture.h"
 
 Q_DECLARE_METATYPE(PanelState)
 
@@ -28,11 +23,9 @@ PanelState st(quint8 awaitTx, quint8 selecting, quint8 split, quint8 edit = 0, q
     return s;
 }
 
-const char *const chooseTx = "Choose the TX position:";
-const char *const splitOff = "Split disabled";
-const char *const chooseGroup = "Choose antennas for Super Split:";
-const char *const groupSent = "Super Split configured succesfully!";
-const int same = int(SuperSplitKeyLook::Unchanged);
+const char *const chooseTx = "Choose the TX position:", *const splitOff = "Split disabled",
+                  *const chooseGroup = "Choose antennas for Super Split:",
+                  *const groupSent = "Super Split configured succesfully!";
 } // namespace
 
 // The split and super-split state machine as a table, then the mode keys on the real
@@ -40,35 +33,23 @@ const int same = int(SuperSplitKeyLook::Unchanged);
 class ModesTest : public QObject
 {
     Q_OBJECT
-
-    MainWindow *window = nullptr;
-    QPushButton *key(const QString &name) { return window->findChild<QPushButton *>(name); }
-    QAction *action(const QString &name) { return window->findChild<QAction *>(name); }
-    QString message() { return window->statusBar()->currentMessage(); }
+    WindowFixture f;
 
 private slots:
-    void init()
-    {
-        removeSettingsFiles();
-        panelState = PanelState{};
-        window = new MainWindow;
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-    }
     void cleanup()
     {
-        delete window;
+        f.window.reset();
         removeSettingsFiles();
     }
 
     void transitions_data()
     {
-        QTest::addColumn<PanelState>("start");
-        QTest::addColumn<bool>("super"); // the key: Super Split, else Split
-        QTest::addColumn<int>("word");   // -1: none
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<PanelState>("after");
-        QTest::addColumn<int>("look"); // the keys are repainted unless it is unchanged
+        // super: the key: Super Split, else Split
+        // super: Super Split, else Split; word -1: none; the keys repaint unless look is
+        // unchanged
+        columns<PanelState, bool, int, QString, PanelState, int>(
+            {"start", "super", "word", "message", "after", "look"});
+        const int same = int(SuperSplitKeyLook::Unchanged);
         const int alert = int(SuperSplitKeyLook::Alert), idle = int(SuperSplitKeyLook::Idle);
         auto row = [](const char *name, PanelState start, bool super, int word,
                       const char *message, PanelState after, int look) {
@@ -98,25 +79,21 @@ private slots:
     {
         QFETCH(PanelState, start);
         QFETCH(bool, super);
-        QFETCH(int, word);
-        QFETCH(QString, message);
         QFETCH(PanelState, after);
         QFETCH(int, look);
         const ModeOutcome outcome = super ? superSplitToggle(start) : splitToggle(start);
-        QCOMPARE(outcome.word ? int(*outcome.word) : -1, word);
-        QCOMPARE(QString(outcome.message), message);
+        QTEST(outcome.word ? int(*outcome.word) : -1, "word");
+        QTEST(QString(outcome.message), "message");
         QCOMPARE(fields(start), fields(after));
         QCOMPARE(int(outcome.superSplitKey), look);
-        QCOMPARE(outcome.repaintKeys, look != same);
+        QCOMPARE(outcome.repaintKeys, look != int(SuperSplitKeyLook::Unchanged));
     }
 
     // Steps: "gate <action>" checks a menu gate, "click <key>", "call <slot>", and
     // "group|tx|rotor|split <n>" set what the controller last reported.
     void onTheWindow_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("words");
-        QTest::addColumn<QString>("shown");
+        columns<QString, QString, QString>({"steps", "words", "shown"});
         QTest::newRow("every gate off")
             << "split 1|group 5|click botaoSplit|click botaoSuperSplit|click botaoRotor1|"
                "click botaoRotor4|call on_rotor2_clicked"
@@ -125,44 +102,41 @@ private slots:
                                                           << chooseTx;
         QTest::newRow("split set up on key 3, then off")
             << "gate actionSplit|click botaoSplit|click botaoTecla3|click botaoSplit"
-            << "1350 0050" << splitOff;
+            << "P13 P00" << splitOff;
         QTest::newRow("super split group edited")
             << "gate actionSuper_Split|group 5|tx 6|click botaoSuperSplit|click botaoTecla2|"
                "click botaoTecla1|click botaoSuperSplit"
-            << "0651" << groupSent;
+            << "Q06" << groupSent;
         QTest::newRow("rotors on, off once reported")
             << "gate actionRotors|tx 4|click botaoRotor2|rotor 2|click botaoRotor2|"
                "call on_rotor3_clicked|tx 7|rotor 4|click botaoRotor4"
-            << "5256 5056 5356 8056" << "";
-        QTest::newRow("Release") << "click botaoRelease" << "0058" << "";
-        QTest::newRow("Release ALL") << "gate actionRelease_ALL|click botaoRelease" << "0158"
+            << "V52 V50 V53 V80" << "";
+        QTest::newRow("Release") << "click botaoRelease" << "X00" << "";
+        QTest::newRow("Release ALL") << "gate actionRelease_ALL|click botaoRelease" << "X01"
                                      << "";
     }
     void onTheWindow()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, words);
-        QFETCH(QString, shown);
+        removeSettingsFiles();
+        QVERIFY(f.open());
         for (const QString &step : steps.split('|')) {
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
             const quint8 n = quint8(arg.toUInt());
             if (verb == "gate")
-                action(arg)->setChecked(true);
+                f.get<QAction>(arg)->setChecked(true);
             else if (verb == "click")
-                key(arg)->click();
+                f.get<QPushButton>(arg)->click();
             else if (verb == "call")
-                QVERIFY(QMetaObject::invokeMethod(window, arg.toLatin1().constData()));
+                QVERIFY(QMetaObject::invokeMethod(f.window.get(), arg.toLatin1().constData()));
             else
                 (verb == "group" ? panelState.superSplitMask
                  : verb == "tx"  ? panelState.currentTxPos
                  : verb == "rotor" ? panelState.activeRotor
                                    : panelState.splitActive) = n;
         }
-        QStringList queued;
-        for (CommandWord word : window->switchQueue.toList())
-            queued << QString("%1").arg(word, 4, 16, QChar('0'));
-        QCOMPARE(queued.join(' '), words);
-        QCOMPARE(message(), shown);
+        QTEST(f.queued(), "words");
+        QTEST(f.message(), "shown");
     }
 };
 

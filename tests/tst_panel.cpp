@@ -1,41 +1,22 @@
 #include <QLabel>
-#include <QLoggingCategory>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QtTest>
 #include <cstring>
 
-#include "app/mainwindow.h"
-#include "isolatedsettings.h"
+#include "frames.h"
 #include "link/protocol.h"
 #include "panel/keystyles.h"
-#include "panel/panelstate.h"
-#include "panel/styles.h"
+#include "tables.h"
+#include "windowfixture.h"
 
 Q_DECLARE_METATYPE(PanelState)
 
 namespace {
 
-// One letter per key, so a row reads like the panel: i idle, s selected, g group, a active,
-// b standby, r receive selected, R alert red, B busy red, G link up, - left as it is.
-char letter(KeyStyle style)
-{
-    const QByteArray sheet(style ? style : "-");
-    for (auto [s, c] : {std::pair{styleIdle, 'i'}, {styleSelected, 's'}, {styleGroup, 'g'},
-                        {styleActive, 'a'}, {styleStandby, 'b'}, {styleRxSelected, 'r'},
-                        {styleAlert, 'R'}, {styleBusy, 'B'}, {styleLinkUp, 'G'}, {"-", '-'}}) {
-        if (sheet == s)
-            return c;
-    }
-    return '?';
-}
-
-template<std::size_t N>
-QByteArray letters(const std::array<KeyStyle, N> &styles)
+template<std::size_t N> QByteArray letters(const std::array<KeyStyle, N> &styles)
 {
     QByteArray out;
     for (KeyStyle style : styles)
-        out.append(letter(style));
+        out.append(styleLetter(style));
     return out;
 }
 
@@ -58,22 +39,9 @@ PanelState state(quint8 cur, quint8 prev, quint8 group,
     return s;
 }
 
-// A status response: TX position, split, free mask, rotor, group, on air, split TX
-// position, previous TX position, receive mode.
-QByteArray status(quint8 tx, quint8 split, quint8 freeMask, quint8 rotor, quint8 group,
-                  quint8 onAir, quint8 splitTx, quint8 prev, quint8 rxMode)
+bool same(const PanelState &a, const PanelState &b)
 {
-    QByteArray r("IGT");
-    for (quint8 b : {tx, split, freeMask, rotor, group, onAir, splitTx, prev, rxMode})
-        r.append(char(b));
-    return r.append(';');
-}
-
-QStringList debugLines;
-void collectDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg)
-        debugLines << message;
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 class RestyleCounter : public QObject
@@ -90,44 +58,36 @@ public:
 } // namespace
 
 // The panel state: key presses, the style decision per key, and the responses that feed it.
+// Letters: i idle, s selected, g group, a active, b standby, r receive selected, R alert,
+// B busy, G link up, - left as it is.
 class PanelTest : public QObject
 {
     Q_OBJECT
-    MainWindow *window = nullptr;
+    WindowFixture f;
 
     // What callReceber leaves for one read: the bytes at 0, their count in rxLength, and
     // whatever earlier reads left beyond them.
     void decode(const QByteArray &bytes)
     {
         std::memcpy(rxBuffer, bytes.constData(), size_t(bytes.size()));
-        rxLength = bytes.size();
-        window->processaPacoteRecebido(window);
+        rxLength = int(bytes.size());
+        f.window->processaPacoteRecebido(f.window.get());
     }
-    // The letter of botao<name>'s current style sheet.
-    char look(const QString &name)
+    QByteArray looks(const QStringList &names)
     {
-        const QString sheet = window->findChild<QPushButton *>("botao" + name)->styleSheet();
-        return letter(sheet.toLatin1().constData());
+        QByteArray out;
+        for (const QString &name : names)
+            out += name.isEmpty() ? ' ' : f.look("botao" + name);
+        return out;
     }
 
 private slots:
-    void init()
-    {
-        panelState = PanelState{};
-        window = new MainWindow;
-    }
-    void cleanup()
-    {
-        delete window;
-        qInstallMessageHandler(nullptr);
-    }
+    void cleanup() { f.window.reset(); }
 
     void keys_data()
     {
-        QTest::addColumn<PanelState>("state");
-        QTest::addColumn<int>("pos");
-        QTest::addColumn<QByteArray>("expected"); // TX 1..8, super split, RTX + RX 1..4
-
+        // expected: TX 1..8, super split, RTX + RX 1..4
+        columns<PanelState, int, QByteArray>({"state", "pos", "expected"});
         auto row = [](const char *name, const PanelState &s, int pos, const char *expected) {
             QTest::newRow(name) << s << pos << QByteArray(expected);
         };
@@ -159,22 +119,18 @@ private slots:
         QFETCH(PanelState, state);
         QFETCH(int, pos);
         const PanelState before = state;
-        const char superSplit = letter(decideSuperSplitKeyStyle(state));
-        QTEST(letters(decideTxKeyStyles(state, pos)) + ' ' + superSplit + ' '
+        QTEST(letters(decideTxKeyStyles(state, pos)) + ' '
+                  + styleLetter(decideSuperSplitKeyStyle(state)) + ' '
                   + letters(decideRxKeyStyles(state)),
               "expected");
-        QCOMPARE(std::memcmp(&state, &before, sizeof state), 0);
+        QVERIFY(same(state, before));
     }
 
     void press_data()
     {
-        QTest::addColumn<QString>("key"); // T0..T7 a TX key; R0..R3 a receive key, R8 RTX
-        QTest::addColumn<PanelState>("before");
-        QTest::addColumn<int>("word"); // -1: nothing queued
-        QTest::addColumn<PanelState>("after");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("repaint");
-
+        // key: T0..T7 a TX key, R0..R3 a receive key, R8 RTX; word -1: nothing queued
+        columns<QString, PanelState, int, PanelState, QString, bool>(
+            {"key", "before", "word", "after", "message", "repaint"});
         auto row = [](const char *name, const char *key, PanelState before, int word,
                       PanelState after, const char *message = "", bool repaint = false) {
             QTest::newRow(name) << key << before << word << after << QString(message) << repaint;
@@ -213,87 +169,73 @@ private slots:
         QTEST(outcome.word ? int(*outcome.word) : -1, "word");
         QTEST(QString(outcome.message), "message");
         QTEST(outcome.repaint, "repaint");
-        QCOMPARE(std::memcmp(&before, &after, sizeof after), 0);
+        QVERIFY(same(before, after));
+    }
+
+    // The receive side of a status response, on rxPos 2 and lastRxPos 3.
+    void receiveMode_data()
+    {
+        // lit: RTX + RX 1..4
+        columns<int, int, QByteArray, bool>({"modeBefore", "field", "lit", "restored"});
+        QTest::newRow("0 -> 1 restores the last") << 0 << 1 << QByteArray("iiiri") << true;
+        QTest::newRow("1 -> 0 is RTX") << 1 << 0 << QByteArray("riiii") << false;
+        QTest::newRow("unknown value from 1") << 1 << 7 << QByteArray("iirii") << false;
+    }
+    void receiveMode()
+    {
+        QFETCH(int, modeBefore);
+        QFETCH(int, field);
+        PanelState s = state(0, 0, 0, {{rxMode, quint8(modeBefore)}, {rxPos, 2}, {lastRx, 3}});
+        const QByteArray frame = statusFrame(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field));
+        const auto *bytes = reinterpret_cast<const quint8 *>(frame.constData());
+        QTEST(beginStatusResponse(s, bytes).rxAntennaRestored, "restored");
+        QVERIFY(!beginStatusResponse(s, bytes).rxAntennaRestored); // once
+        QTEST(letters(decideRxKeyStyles(s)), "lit");
+        QCOMPARE(s.lastRxPos, quint8(3));
     }
 
     // Every response after one that lit everything, with stale bytes of a longer earlier
     // read beyond it: a short read ending in ";" must not be decoded from them.
     void responses_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("decoded");
-        QTest::addColumn<QString>("looks"); // busy, rotors, split + send | status | label
-        const QString unchanged = "BBBBBBBB iiRi RR||";
-
-        QTest::newRow("all free, rotor 0, flags 2") << status(0, 2, 0xFF, 0, 0, 2, 0, 0, 0)
-                                                    << true << "iiiiiiii iiii ii||";
-        QTest::newRow("all busy, rotor 2") << status(0, 1, 0x00, 2, 0, 1, 0, 0, 0) << true
-                                           << "BBBBBBBB iRii RR||";
-        QTest::newRow("antenna 1 busy, rotor 4") << status(0, 0, 0xFE, 4, 0, 0, 0, 0, 0) << true
-                                                 << "Biiiiiii iiiR ii||";
-        QTest::newRow("rotor 255") << status(0, 255, 0x7F, 255, 0, 255, 0, 0, 0) << true
-                                   << "iiiiiiiB iiii ii||";
-        QTest::newRow("firmware") << QByteArray("IGW\x01\x0c;") << false
-                                  << "BBBBBBBB iiRi RR|Connected! Firmware Revision: 1 . 12|"
-                                     "FW Revision: 1.12";
-        QTest::newRow("status cut to 12") << status(7, 0, 0xF0, 1, 0, 0, 0, 0, 0).left(11) + ';'
-                                          << false << unchanged;
-        QTest::newRow("firmware cut to 5") << QByteArray("IGW\x09;") << false << unchanged;
-        QTest::newRow("firmware of 7") << QByteArray("IGW\x01\x0c\x00;", 7) << false
-                                       << unchanged;
-        QTest::newRow("not IG") << QByteArray("XGT").append(9, '\x01').append(';') << false
-                                << unchanged;
+        // looks: busy, rotors, split + send, RTX + RX | status | label
+        columns<QByteArray, bool, QString>({"bytes", "decoded", "looks"});
+        const QString unchanged = "BBBBBBBB iiRi RR riiii||";
+        auto row = [](const char *name, const QByteArray &bytes, bool decoded, QString looks) {
+            QTest::newRow(name) << bytes << decoded << looks;
+        };
+        row("all free, rotor 0, flags 2", statusFrame(0, 2, 0xFF, 0, 0, 2, 0, 0, 0), true,
+            "iiiiiiii iiii ii riiii||");
+        row("all busy, rotor 2", statusFrame(0, 1, 0x00, 2, 0, 1, 0, 0, 0), true,
+            "BBBBBBBB iRii RR riiii||");
+        row("antenna 1 busy, rotor 4, receive mode",
+            statusFrame(0, 0, 0xFE, 4, 0, 0, 0, 0, 1), true, "Biiiiiii iiiR ii iriii||");
+        row("rotor 255", statusFrame(0, 255, 0x7F, 255, 0, 255, 0, 0, 0), true,
+            "iiiiiiiB iiii ii riiii||");
+        row("firmware", QByteArray("IGW\x01\x0c;"), false,
+            unchanged.chopped(2) + "|Connected! Firmware Revision: 1 . 12|FW Revision: 1.12");
+        row("status cut to 12", statusFrame(7, 0, 0xF0, 1).left(11) + ';', false, unchanged);
+        row("firmware cut to 5", QByteArray("IGW\x09;"), false, unchanged);
+        row("firmware of 7", QByteArray("IGW\x01\x0c\x00;", 7), false, unchanged);
+        row("not IG", QByteArray("XGT").append(9, '\x01').append(';'), false, unchanged);
     }
     void responses()
     {
-        QFETCH(QByteArray, bytes);
-        decode(status(0, 1, 0x00, 3, 0, 1, 0, 0, 0));
-        window->statusBar()->clearMessage();
+        QVERIFY(f.open(false));
+        decode(statusFrame(0, 1, 0x00, 3, 0, 1, 0, 0, 0));
+        f.window->statusBar()->clearMessage();
         const PanelState before = panelState;
-        const QByteArray stale = status(6, 0, 0xF0, 2, 0xFF, 0, 3, 4, 1) + "IGW\x07\x07;";
+        const QByteArray stale = statusFrame(6, 0, 0xF0, 2, 0xFF, 0, 3, 4, 1) + "IGW\x07\x07;";
         std::memcpy(rxBuffer, stale.constData(), size_t(stale.size()));
+        QFETCH(QByteArray, bytes);
         decode(bytes);
-
-        QString looks;
-        for (const char *name : {"Busy1", "Busy2", "Busy3", "Busy4", "Busy5", "Busy6", "Busy7",
-                                 "Busy8", " ", "Rotor1", "Rotor2", "Rotor3", "Rotor4", " ",
-                                 "Split", "Send"})
-            looks += *name == ' ' ? ' ' : look(name);
-        looks += '|' + window->statusBar()->currentMessage() + '|'
-                 + window->findChild<QLabel *>("labelFWVersion")->text();
-        QTEST(looks, "looks");
-        QTEST(std::memcmp(&panelState, &before, sizeof before) != 0, "decoded");
-        QCOMPARE(look("Power"), 'G');
-    }
-
-    void receiveMode_data()
-    {
-        QTest::addColumn<int>("modeBefore"); // rxPos 2, lastRxPos 3 before
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("lit");
-        QTest::addColumn<int>("logged"); // "Voltou p 1!!" over two equal responses
-        QTest::newRow("0 -> 1 restores the last") << 0 << 1 << "RX3" << 1;
-        QTest::newRow("1 -> 0 is RTX") << 1 << 0 << "RTX" << 0;
-        QTest::newRow("unknown value from 1") << 1 << 7 << "RX2" << 0;
-    }
-    void receiveMode()
-    {
-        QFETCH(int, modeBefore);
-        QFETCH(int, field);
-        QFETCH(QString, lit);
-        panelState.rxAntennaMode = quint8(modeBefore);
-        panelState.rxPos = 2;
-        panelState.lastRxPos = 3;
-        debugLines.clear();
-        qInstallMessageHandler(collectDebug);
-        QLoggingCategory::setFilterRules("orvik.panel.debug=true");
-        decode(status(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field)));
-        decode(status(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field)));
-        QLoggingCategory::setFilterRules(QString());
-        qInstallMessageHandler(nullptr);
-        QCOMPARE(look("Tecla" + lit), 'r');
-        QTEST(int(debugLines.count(QStringLiteral("Voltou p 1!!"))), "logged");
-        QCOMPARE(panelState.lastRxPos, quint8(3));
+        const QStringList names = {"Busy1", "Busy2", "Busy3", "Busy4", "Busy5", "Busy6",
+                                   "Busy7", "Busy8", "", "Rotor1", "Rotor2", "Rotor3",
+                                   "Rotor4", "", "Split", "Send", "", "TeclaRTX",
+                                   "TeclaRX1", "TeclaRX2", "TeclaRX3", "TeclaRX4"};
+        QTEST(looks(names) + '|' + f.message() + '|' + f.text("labelFWVersion"), "looks");
+        QTEST(!same(panelState, before), "decoded");
+        QCOMPARE(f.look("botaoPower"), 'G');
     }
 
     // The report right after a TX press still shows the old antenna: only the link
@@ -301,15 +243,12 @@ private slots:
     // pair appears with the second decoded report that says split is on.
     void reportsAfterPressAndSplit()
     {
-        window->enviaComutacao(5);
-        auto looks = [this] {
-            return QByteArray() + look("Tecla2") + look("Tecla6") + look("Busy1") + look("Power");
-        };
-        const QByteArray response = status(1, 1, 0x00, 2, 0, 0, 5, 0, 0);
+        QVERIFY(f.open(false));
+        f.window->enviaComutacao(5);
         QByteArrayList seen;
         for (int report = 0; report < 3; ++report) {
-            decode(response);
-            seen << looks();
+            decode(statusFrame(1, 1, 0x00, 2, 0, 0, 5, 0, 0));
+            seen << looks({"Tecla2", "Tecla6", "Busy1", "Power"});
         }
         QCOMPARE(seen, (QByteArrayList{"is?G", "siBG", "baBG"}));
     }
@@ -318,16 +257,15 @@ private slots:
     // blank, repeating that must restyle nothing, unless the benchmark switch asks for it.
     void silentLinkRestylesNothingTwice()
     {
-        window->show(); // only a polished widget pays for a re-polish
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(f.open()); // only a polished widget pays for a re-polish
         RestyleCounter counter;
-        for (QPushButton *key : window->findChildren<QPushButton *>())
+        for (QPushButton *key : f.window->findChildren<QPushButton *>())
             key->installEventFilter(&counter);
         auto restyles = [&counter, this] { // one watchdog pass over a silent link
             counter.count = 0;
             qint8 none = 15;
-            window->atualizaTeclas(&none);
-            window->clearUI(window);
+            f.window->atualizaTeclas(&none);
+            f.window->clearUI(f.window.get());
             return counter.count;
         };
         QVERIFY(restyles() > 0);

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "isolatedsettings.h"
 #include "panel/scaling.h"
+#include "tables.h"
 
 namespace {
 const QRect current(1, 2, 3, 4); // where the widget is now
@@ -16,11 +17,9 @@ class ScalingTest : public QObject
 private slots:
     void placement_data()
     {
-        QTest::addColumn<QRect>("form");
-        QTest::addColumn<QVector<int>>("modes"); // left, top, right, bottom
-        QTest::addColumn<QSize>("window");
-        QTest::addColumn<QSize>("reference");
-        QTest::addColumn<QRect>("expected");
+        // modes: left, top, right, bottom
+        columns<QRect, QVector<int>, QSize, QSize, QRect>(
+            {"form", "modes", "window", "reference", "expected"});
         const QSize start(698, 281);
         const QRect frame(140, 40, 421, 80);
         auto row = [&](const char *name, QVector<int> modes, QSize window, QRect expected,
@@ -67,8 +66,7 @@ private slots:
 
     void textSize_data()
     {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("size");
+        columns<int, int>({"width", "size"});
         QTest::newRow("start-up 698") << 698 << 9;
         QTest::newRow("doubled 1396") << 1396 << 14;
         QTest::newRow("139") << 139 << 5;

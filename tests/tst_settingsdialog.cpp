@@ -11,6 +11,7 @@
 #include "serialsettings/portdescription.h"
 #include "serialsettings/portidentity.h"
 #include "serialsettings/settingsdialog.h"
+#include "tables.h"
 
 // The serial settings dialog: how a port is described, the defaults, a stored (or
 // hand-edited) selection, which port a stored path names, and the two custom items.
@@ -43,11 +44,9 @@ private slots:
 
     void describe_data()
     {
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("vid");
-        QTest::addColumn<int>("pid");
-        QTest::addColumn<bool>("hasIds");
-        QTest::addColumn<QString>("expected"); // the seven texts, joined by "|"
+        // expected: the seven texts, joined by "|"
+        columns<QString, int, int, bool, QString>(
+            {"description", "vid", "pid", "hasIds", "expected"});
         QTest::newRow("FTDI") << "USB Serial" << 0x0403 << 0x6001 << true
                               << "ttyUSB0|USB Serial|N/A|N/A|/dev/x|403|6001";
         QTest::newRow("hex") << "CP2102" << 0x10C4 << 0xEA60 << true
@@ -73,9 +72,7 @@ private slots:
     // The path remembered for a listed port; names are under the fake /dev.
     void storedPath_data()
     {
-        QTest::addColumn<QString>("location");
-        QTest::addColumn<QString>("byId");
-        QTest::addColumn<QString>("expected");
+        columns<QString, QString, QString>({"location", "byId", "expected"});
         QTest::newRow("by-id link found") << "ttyUSB1" << "by-id" << "by-id/usb-FTDI_A-if00";
         QTest::newRow("no by-id folder") << "ttyUSB1" << "none" << "ttyUSB1";
         QTest::newRow("link points elsewhere") << "ttyUSB0" << "by-id" << "ttyUSB0";
@@ -93,10 +90,7 @@ private slots:
     // Listed: ttyS0, ttyUSB0, ttyUSB1, then Custom (3). "@" stands for the fake /dev.
     void selection_data()
     {
-        QTest::addColumn<QString>("portpath");
-        QTest::addColumn<QString>("comindex");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("customText");
+        columns<QString, QString, int, QString>({"portpath", "comindex", "index", "customText"});
         QTest::newRow("by-id link, port moved") << "@/by-id/usb-FTDI_A-if00" << "1" << 2 << "";
         QTest::newRow("location beats index") << "@/ttyUSB0" << "2" << 1 << "";
         QTest::newRow("adapter absent") << "@/by-id/usb-gone-if00" << "2" << 3
@@ -143,11 +137,9 @@ private slots:
 
     void storedSelection_data()
     {
-        QTest::addColumn<QString>("comindex"); // "end": one past the last port item
-        QTest::addColumn<QString>("speedindex");
-        QTest::addColumn<QString>("customrate");
-        QTest::addColumn<int>("speedItem");
-        QTest::addColumn<int>("baudRate");
+        // comindex: "end": one past the last port item
+        columns<QString, QString, QString, int, int>(
+            {"comindex", "speedindex", "customrate", "speedItem", "baudRate"});
         QTest::newRow("38400") << "0" << "2" << "" << 2 << 38400;
         QTest::newRow("custom rate") << "0" << "4" << "250000" << 4 << 250000;
         QTest::newRow("custom, no rate") << "0" << "4" << "" << 4 << 0;

@@ -1,7 +1,7 @@
-#include <QtTest>
-
+#include "frames.h"
 #include "link/rxframer.h"
 #include "panel/commandqueue.h"
+#include "tables.h"
 
 // The two streams of the link, in and out: the answers taken from whatever pieces and
 // noise the line delivers, and the queue of words the operator still wants sent.
@@ -9,17 +9,12 @@ class TestStream : public QObject
 {
     Q_OBJECT
 
-    static QByteArray status(char tx = 2, char busyMask = '\xFF')
-    {
-        return QByteArray("IGT") + tx + '\0' + busyMask + QByteArray(5, 0) + "\1;"; // 13
-    }
-
 private slots:
     void framing_data()
     {
-        QTest::addColumn<QByteArrayList>("pieces"); // as the reads deliver them
-        QTest::addColumn<QString>("taken"); // per piece: T/W a frame, -n bytes dropped
-        const QByteArray s = status();
+        // pieces as the reads deliver them; taken per piece: T/W a frame, -n bytes dropped
+        columns<QByteArrayList, QString>({"pieces", "taken"});
+        const QByteArray s = statusFrame();
         const QByteArray shortT("IGT\5\0\xFF\0\1;", 9);
         auto row = [](const char *name, const QByteArrayList &pieces, const char *taken) {
             QTest::newRow(name) << pieces << QString(taken);
@@ -28,7 +23,7 @@ private slots:
         row("11 bytes, then 2", {s.left(11), s.mid(11)}, "|T");
         row("firmware glued to a status", {"IGW\1\2;" + s}, "W T");
         row("firmware a byte at a time", {"I", "G", "W", "\1", "\2", ";"}, "|||||W");
-        row("';' inside the mask", {status(1, ';') + s}, "T T");
+        row("';' inside the mask", {statusFrame(1, 0, ';') + s}, "T T");
         row("noise before, a lone I kept", {"xyzI", "GW\1\2;"}, "-3|W");
         row("short frames, then a status", {shortT + shortT + s}, "-9 -9 T");
         row("candidate that does not close", {"IGT\1\2\3" + s}, "-6 T");
@@ -62,18 +57,16 @@ private slots:
         const QByteArray noise(3 * RxFramer::capacity, 'x');
         QCOMPARE(framer.append(noise.constData(), int(noise.size())), 2 * RxFramer::capacity);
         QCOMPARE(framer.size(), RxFramer::capacity);
-        const QByteArray s = status(4);
+        const QByteArray s = statusFrame(4);
         QCOMPARE(framer.append(s.constData(), int(s.size())), int(s.size()));
         QCOMPARE(framer.next().step, RxFramer::Step::Discarded);
-        const RxFramer::Taken t = framer.next();
-        QCOMPARE(t.bytes, s);
+        QCOMPARE(framer.next().bytes, s);
     }
 
     void queue_data()
     {
-        QTest::addColumn<QString>("pressed"); // letter and argument digit per word
-        QTest::addColumn<QString>("waiting");
-        QTest::addColumn<int>("dropped");
+        // pressed: letter and argument digit per word
+        columns<QString, QString, int>({"pressed", "waiting", "dropped"});
         QTest::newRow("newer TX select replaces, Release keeps its place")
             << "S3 X0 S0 S6" << "X0 S6" << 2;
         QTest::newRow("TX and RX apart") << "S1 Y0 S2 Y8" << "S2 Y8" << 2;

@@ -12,6 +12,7 @@
 #include "link/threadleitura.h"
 #include "panel/panelstate.h"
 #include "ptypair.h"
+#include "tables.h"
 
 // The bytes of each command, and the words of key presses as they leave on a real
 // pseudo-terminal.
@@ -51,9 +52,8 @@ private slots:
 
     void commandBytes_data()
     {
-        QTest::addColumn<char>("letter"); // 'T' / 'W': the poll and the firmware query
-        QTest::addColumn<int>("argument");
-        QTest::addColumn<QByteArray>("expected");
+        // letter: 'T' / 'W': the poll and the firmware query
+        columns<char, int, QByteArray>({"letter", "argument", "expected"});
         auto row = [](const char *name, char letter, int argument, const QByteArray &bytes) {
             QTest::newRow(name) << letter << argument << bytes;
         };

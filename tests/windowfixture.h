@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAction>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+#include <memory>
+
+#include "app/mainwindow.h"
+#include "isolatedsettings.h"
+#include "panel/panelstate.h"
+#include "stylenames.h"
+
+// A main window over a blank panel state, and how a test reads it: a widget's text, the
+// letter of its look, the status line and the words waiting to be sent.
+struct WindowFixture
+{
+    std::unique_ptr<MainWindow> window;
+
+    bool open(bool show = true)
+    {
+        window.reset();
+        panelState = PanelState{};
+        window = std::make_unique<MainWindow>();
+        if (show)
+            window->show();
+        return !show || QTest::qWaitForWindowExposed(window.get());
+    }
+    template<typename T = QWidget> T *get(const QString &name) const
+    {
+        return window->findChild<T *>(name);
+    }
+    void trigger(const QString &action) const { get<QAction>(action)->trigger(); }
+    QString text(const QString &name) const { return get(name)->property("text").toString(); }
+    char look(const QString &name) const
+    {
+        return styleLetter(get(name)->styleSheet().toLatin1().constData());
+    }
+    QString message() const { return window->statusBar()->currentMessage(); }
+    // Each word as its letter and its argument in hex: "S02 P35".
+    QString queued() const
+    {
+        QStringList words;
+        for (CommandWord w : window->switchQueue.toList())
+            words << commandLetter(w) + QString("%1").arg(commandArgument(w), 2, 16, QChar('0'));
+        return words.join(' ');
+    }
+};
