@@ -21,7 +21,10 @@
 
 namespace {
 
-double nowMs() { return double(monotonicMs()); }
+double nowMs()
+{
+    return double(monotonicMs());
+}
 
 // A plain second client of rigctld that tunes the dummy rig as a logger would.
 class Tuner
@@ -54,8 +57,14 @@ private:
     int fd = -1;
 };
 
-qint64 middleOf(const BandWindow &band) { return (band.lowHz + band.highHz) / 2 / 1000 * 1000; }
-int antennaOf(int bandIndex) { return bandIndex % 8 + 1; }
+qint64 middleOf(const BandWindow &band)
+{
+    return (band.lowHz + band.highHz) / 2 / 1000 * 1000;
+}
+int antennaOf(int bandIndex)
+{
+    return bandIndex % 8 + 1;
+}
 
 FollowSettings followRigctld(quint16 port)
 {

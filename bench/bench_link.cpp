@@ -67,8 +67,8 @@ public:
 
     explicit PaintWatch(QObject *parent) : QObject(parent)
     {
-        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                this, [this]() { idle(); });
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                [this]() { idle(); });
         qApp->installEventFilter(this);
     }
 
@@ -243,8 +243,9 @@ int main(int argc, char *argv[])
     Spread paint[2];
     for (int i = 0; i < 2; ++i) {
         period[i] = spreadOf(pollPeriods(log, polling[i].fromMs, polling[i].toMs), 150, 175);
-        paint[i] = spreadOf(answerToPainted(log, decodedMs, paintedMs, polling[i].fromMs,
-                                            polling[i].toMs), 0, 30);
+        paint[i] =
+            spreadOf(answerToPainted(log, decodedMs, paintedMs, polling[i].fromMs, polling[i].toMs),
+                     0, 30);
     }
     QVector<double> written;
     for (int i = 1; i < writeMs.size(); ++i)
@@ -253,11 +254,10 @@ int main(int argc, char *argv[])
     const Spread atSim = spreadOf(pollPeriods(log, traced.fromMs, traced.toMs), 150, 175);
     const Spread wire = spreadOf(pressToWire(log, pressMs, "select"), 0, 130);
 
-    std::printf("| %-44s | %12s | %-10s | %14s |\n", "figure (bench_link)", "measured",
-                "target", "always restyle");
-    std::printf("|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(),
-                QByteArray(14, '-').constData(), QByteArray(12, '-').constData(),
-                QByteArray(16, '-').constData());
+    std::printf("| %-44s | %12s | %-10s | %14s |\n", "figure (bench_link)", "measured", "target",
+                "always restyle");
+    std::printf("|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(), QByteArray(14, '-').constData(),
+                QByteArray(12, '-').constData(), QByteArray(16, '-').constData());
     row("panel CPU, link silent (% of one core)", fixed(silent[0].cpuPercent, 2), "<= 0.5",
         fixed(silent[1].cpuPercent, 2));
     row("panel CPU, polling the simulator (%)", fixed(polling[0].cpuPercent, 2), "<= 1",

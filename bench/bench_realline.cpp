@@ -12,7 +12,6 @@
 //                  [--warmup S, default 60] [--part lines|memory|all]
 //                  [--samples FILE] [--sim PATH]
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -124,53 +123,76 @@ void printLines(const QVector<ConditionFigures> &all, const Options &o)
     for (int i = 0; i < all.size(); ++i)
         std::printf("%s|", QByteArray(18, '-').constData());
     std::printf("%s|\n", QByteArray(24, '-').constData());
-    row(QString("status answers over %1 s: sent whole").arg(o.seconds), all,
-        [](const ConditionFigures &f) { return QString::number(f.share.answers.sentWhole); },
-        "-");
-    row("  unread at Disconnect (after last decode)", all,
-        [](const ConditionFigures &f) { return QString::number(f.share.answers.unread); },
-        "<= 1");
-    row("  decoded (linkSession.statusFrames)", all,
+    row(
+        QString("status answers over %1 s: sent whole").arg(o.seconds), all,
+        [](const ConditionFigures &f) { return QString::number(f.share.answers.sentWhole); }, "-");
+    row(
+        "  unread at Disconnect (after last decode)", all,
+        [](const ConditionFigures &f) { return QString::number(f.share.answers.unread); }, "<= 1");
+    row(
+        "  decoded (linkSession.statusFrames)", all,
         [](const ConditionFigures &f) { return QString::number(f.share.answers.decoded); }, "-");
-    row("  decoded of sent whole (%)", all, [](const ConditionFigures &f) {
-        const AnswerTally &a = f.share.answers;
-        return a.sentWhole > 0 ? fixed(100.0 * a.decoded / a.sentWhole, 2) : QString("-");
-    }, "100, 1 in flight");
-    row("  decoded of sent whole less unread (%)", all, [](const ConditionFigures &f) {
-        const AnswerTally &a = f.share.answers;
-        const int readable = a.sentWhole - a.unread;
-        return readable > 0 ? fixed(100.0 * a.decoded / readable, 2) : QString("-");
-    }, "100");
-    row("  whole after Disconnect / in part", all, [](const ConditionFigures &f) {
-        return QString("%1 / %2").arg(f.share.answers.sentAfter).arg(f.share.answers.sentPartly);
-    }, "-");
-    row("  Connect to first status decoded (ms)", all,
+    row(
+        "  decoded of sent whole (%)", all,
+        [](const ConditionFigures &f) {
+            const AnswerTally &a = f.share.answers;
+            return a.sentWhole > 0 ? fixed(100.0 * a.decoded / a.sentWhole, 2) : QString("-");
+        },
+        "100, 1 in flight");
+    row(
+        "  decoded of sent whole less unread (%)", all,
+        [](const ConditionFigures &f) {
+            const AnswerTally &a = f.share.answers;
+            const int readable = a.sentWhole - a.unread;
+            return readable > 0 ? fixed(100.0 * a.decoded / readable, 2) : QString("-");
+        },
+        "100");
+    row(
+        "  whole after Disconnect / in part", all,
+        [](const ConditionFigures &f) {
+            return QString("%1 / %2")
+                .arg(f.share.answers.sentAfter)
+                .arg(f.share.answers.sentPartly);
+        },
+        "-");
+    row(
+        "  Connect to first status decoded (ms)", all,
         [](const ConditionFigures &f) { return fixed(f.share.firstStatusMs); }, "-");
-    row(QString("firmware line on %1 connects").arg(o.connects), all,
+    row(
+        QString("firmware line on %1 connects").arg(o.connects), all,
         [](const ConditionFigures &f) {
             return QString("%1 / %2").arg(f.firmware.shown).arg(f.firmware.connects);
-        }, QString("%1 of %1").arg(o.connects));
-    row("  wrong revision shown", all,
+        },
+        QString("%1 of %1").arg(o.connects));
+    row(
+        "  wrong revision shown", all,
         [](const ConditionFigures &f) { return QString::number(f.firmware.wrongValue); }, "0");
-    row("  Connect to firmware line p50 / max (ms)", all, [](const ConditionFigures &f) {
-        const QVector<double> &v = f.firmware.latencyMs;
-        const double max = v.isEmpty() ? 0 : *std::max_element(v.cbegin(), v.cend());
-        return fixed(p50Of(v)) + " / " + fixed(max);
-    }, "-");
-    row(QString("after %1 GUI stalls of 1 s: words").arg(2 * o.stalls), all,
-        [](const ConditionFigures &f) { return QString::number(f.stall.beforeWord.size()); },
+    row(
+        "  Connect to firmware line p50 / max (ms)", all,
+        [](const ConditionFigures &f) {
+            const QVector<double> &v = f.firmware.latencyMs;
+            const double max = v.isEmpty() ? 0 : *std::max_element(v.cbegin(), v.cend());
+            return fixed(p50Of(v)) + " / " + fixed(max);
+        },
         "-");
-    row("  min gap before a queued word (ms)", all,
-        [](const ConditionFigures &f) { return fixed(minOf(f.stall.beforeWord), 2); },
-        ">= 100");
-    row("  polls", all,
-        [](const ConditionFigures &f) { return QString::number(f.stall.beforePoll.size()); },
-        "-");
-    row("  min gap before a poll (ms)", all,
+    row(
+        QString("after %1 GUI stalls of 1 s: words").arg(2 * o.stalls), all,
+        [](const ConditionFigures &f) { return QString::number(f.stall.beforeWord.size()); }, "-");
+    row(
+        "  min gap before a queued word (ms)", all,
+        [](const ConditionFigures &f) { return fixed(minOf(f.stall.beforeWord), 2); }, ">= 100");
+    row(
+        "  polls", all,
+        [](const ConditionFigures &f) { return QString::number(f.stall.beforePoll.size()); }, "-");
+    row(
+        "  min gap before a poll (ms)", all,
         [](const ConditionFigures &f) { return fixed(minOf(f.stall.beforePoll), 2); }, ">= 150");
-    row("  the same, trace's whole ms: word / poll", all, [](const ConditionFigures &f) {
-        return QString("%1 / %2").arg(f.stall.minTraceWordMs).arg(f.stall.minTracePollMs);
-    }, "-");
+    row(
+        "  the same, trace's whole ms: word / poll", all,
+        [](const ConditionFigures &f) {
+            return QString("%1 / %2").arg(f.stall.minTraceWordMs).arg(f.stall.minTracePollMs);
+        },
+        "-");
 }
 
 void memoryRow(const QString &figure, const QString &value, const QString &target)
@@ -181,14 +203,14 @@ void memoryRow(const QString &figure, const QString &value, const QString &targe
 
 void printMemory(const MemoryFigures &m, const Options &o)
 {
-    std::printf("| %-48s | %14s | %-10s |\n|%s|%s|%s|\n",
-                "figure (bench_realline), noise 1000 B/s", "measured", "target",
-                QByteArray(50, '-').constData(), QByteArray(16, '-').constData(),
-                QByteArray(12, '-').constData());
+    std::printf("| %-48s | %14s | %-10s |\n|%s|%s|%s|\n", "figure (bench_realline), noise 1000 B/s",
+                "measured", "target", QByteArray(50, '-').constData(),
+                QByteArray(16, '-').constData(), QByteArray(12, '-').constData());
     memoryRow(QString("VmRSS after %1 s connected / at the end (KiB)").arg(o.warmupSeconds),
               QString("%1 / %2").arg(m.rssStartKiB).arg(m.rssEndKiB), "-");
     memoryRow(QString("  growth over %1 min (KiB)").arg(fixed(m.minutes)),
-              QString("%1%2").arg(m.rssEndKiB >= m.rssStartKiB ? "+" : "")
+              QString("%1%2")
+                  .arg(m.rssEndKiB >= m.rssStartKiB ? "+" : "")
                   .arg(m.rssEndKiB - m.rssStartKiB),
               "<= 1024");
     memoryRow("  peak (KiB)", QString::number(m.rssPeakKiB), "-");

@@ -111,8 +111,7 @@ int main(int argc, char *argv[])
         // Whatever else the simulator prints is not ours to keep.
         QObject::connect(&sim, &QProcess::readyReadStandardOutput, &window,
                          [&sim]() { sim.readAllStandardOutput(); });
-        std::printf("bench_soak: %d min, samples every 10 s to %s\n", minutes,
-                    qPrintable(outPath));
+        std::printf("bench_soak: %d min, samples every 10 s to %s\n", minutes, qPrintable(outPath));
         std::fflush(stdout);
         const int total = minutes * 60;
         for (int t = 1; t <= total; ++t) {
@@ -126,8 +125,13 @@ int main(int argc, char *argv[])
             const Sample s{t, procStatusKiB("RssAnon"), procStatusKiB("VmRSS")};
             samples.append(s);
             out.write(QString("%1\t%2\t%3\t%4\t%5\t%6\n")
-                          .arg(s.second).arg(s.anonKiB).arg(s.rssKiB)
-                          .arg(presses).arg(losses).arg(reconnects).toUtf8());
+                          .arg(s.second)
+                          .arg(s.anonKiB)
+                          .arg(s.rssKiB)
+                          .arg(presses)
+                          .arg(losses)
+                          .arg(reconnects)
+                          .toUtf8());
             out.flush();
         }
         window.closeSerialPort();

@@ -86,8 +86,8 @@ bool hasTitle(xcb_connection_t *c, xcb_window_t w)
 }
 
 // Milliseconds from exec to the window mapped, or -1 after 10 s without it.
-double timeToMap(xcb_connection_t *c, const std::string &panel,
-                 const std::vector<std::string> &env, pid_t *pidOut)
+double timeToMap(xcb_connection_t *c, const std::string &panel, const std::vector<std::string> &env,
+                 pid_t *pidOut)
 {
     const double t0 = nowMs();
     const pid_t pid = spawnPanel(panel, env);
@@ -156,8 +156,8 @@ double percentile(std::vector<double> v, double p)
 
 void row(const std::string &figure, const std::string &value, const std::string &target)
 {
-    std::printf("| %-44s | %12s | %-10s | %14s |\n", figure.c_str(), value.c_str(),
-                target.c_str(), "");
+    std::printf("| %-44s | %12s | %-10s | %14s |\n", figure.c_str(), value.c_str(), target.c_str(),
+                "");
 }
 
 std::string num(double v, int decimals = 1)
@@ -228,15 +228,15 @@ int main(int argc, char *argv[])
         const std::string how = gl ? ", GL integration none" : "";
         row("start-up to window mapped, xcb" + how + " (n=" + n + ")",
             std::to_string(times[gl].size()) + " mapped", "-");
-        row("  min / p50 (ms)", num(percentile(times[gl], 0)) + " / "
-            + num(percentile(times[gl], 0.5)), gl ? "-" : "p50 <= 150");
+        row("  min / p50 (ms)",
+            num(percentile(times[gl], 0)) + " / " + num(percentile(times[gl], 0.5)),
+            gl ? "-" : "p50 <= 150");
         row("  max (ms)", num(percentile(times[gl], 1)), "-");
     }
     const std::string idleText = std::to_string(idle) + " s idle";
     auto memoryRows = [&](const std::string &name, const Memory &m) {
         row(name + ", " + idleText + ": VmRSS (MiB)", mib(m.rss), "-");
-        row("  private: RssAnon / Private_* (MiB)", mib(m.anon) + " / " + mib(m.priv),
-            "<= 20");
+        row("  private: RssAnon / Private_* (MiB)", mib(m.anon) + " / " + mib(m.priv), "<= 20");
         row("  Mesa GL driver (*_dri.so, libLLVM) mapped", m.gl ? "yes" : "no", "-");
     };
     memoryRows("memory, xcb", xcbMemory[0]);

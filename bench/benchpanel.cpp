@@ -40,8 +40,7 @@ char **prepareBenchRun(char *program, const char *tag)
 
 BenchApplication::BenchApplication(char *program, const char *tag)
     : QApplication(benchArgc, prepareBenchRun(program, tag))
-{
-}
+{}
 
 double processCpuSeconds()
 {
@@ -95,8 +94,7 @@ bool startSimulator(QProcess &sim, const QString &program, const QString &link,
     sim.start(program, args);
     if (!sim.waitForStarted())
         return false;
-    while (!sim.canReadLine() && sim.waitForReadyRead(10000)) {
-    }
+    while (!sim.canReadLine() && sim.waitForReadyRead(10000)) {}
     return QString::fromUtf8(sim.readLine()).trimmed().endsWith(link);
 }
 

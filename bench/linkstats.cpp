@@ -17,8 +17,8 @@ QVector<LogEntry> readSimulatorLog(const QString &path)
         const QJsonObject o = QJsonDocument::fromJson(file.readLine()).object();
         if (o.isEmpty())
             continue;
-        entries.append({o.value("ms").toDouble(), o.value("dir").toString(),
-                        o.value("kind").toString()});
+        entries.append(
+            {o.value("ms").toDouble(), o.value("dir").toString(), o.value("kind").toString()});
     }
     return entries;
 }
@@ -41,8 +41,8 @@ Spread spreadOf(QVector<double> values, double low, double high)
     const auto inside = std::count_if(values.cbegin(), values.cend(),
                                       [=](double v) { return v >= low && v <= high; });
     s.withinPercent = 100.0 * double(inside) / double(values.size());
-    const auto below = std::count_if(values.cbegin(), values.cend(),
-                                     [=](double v) { return v < low; });
+    const auto below =
+        std::count_if(values.cbegin(), values.cend(), [=](double v) { return v < low; });
     s.belowPercent = 100.0 * double(below) / double(values.size());
     return s;
 }

@@ -15,7 +15,7 @@ class Station;
 
 struct LineCondition
 {
-    QString name;             // the table's column heading
+    QString name;              // the table's column heading
     QStringList simulatorArgs; // what orvik-sim is started with
 };
 
@@ -32,8 +32,8 @@ struct ShareFigures
 struct FirmwareFigures
 {
     int connects = 0;
-    int shown = 0;      // "FW Revision: ..." appeared within 3 s
-    int wrongValue = 0; // ... but not the simulator's revision
+    int shown = 0;             // "FW Revision: ..." appeared within 3 s
+    int wrongValue = 0;        // ... but not the simulator's revision
     QVector<double> latencyMs; // Connect to the label showing
 };
 
@@ -41,10 +41,10 @@ struct FirmwareFigures
 struct StallFigures
 {
     int stalls = 0;
-    int wordsAfter = 0;          // queued words written after a stall
-    QVector<double> beforeWord;  // gap from the previous frame to a queued word, ms
-    QVector<double> beforePoll;  // ... to a poll or firmware query, ms
-    double minTraceWordMs = -1;  // the same minima from the trace's own whole-ms stamps
+    int wordsAfter = 0;         // queued words written after a stall
+    QVector<double> beforeWord; // gap from the previous frame to a queued word, ms
+    QVector<double> beforePoll; // ... to a poll or firmware query, ms
+    double minTraceWordMs = -1; // the same minima from the trace's own whole-ms stamps
     double minTracePollMs = -1;
 };
 

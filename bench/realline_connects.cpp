@@ -72,8 +72,9 @@ FirmwareFigures measureFirmware(Station &station, int connects)
         const double connectAt = monotonicNowMs();
         if (!connectAgain(station))
             continue;
-        const double shown = runUntil(
-            [label] { return label->text().startsWith(QLatin1String("FW Revision: ")); }, 3000);
+        const double shown =
+            runUntil([label] { return label->text().startsWith(QLatin1String("FW Revision: ")); },
+                     3000);
         disconnect(station);
         if (shown >= 0) {
             ++f.shown;

@@ -53,8 +53,8 @@ MemoryFigures measureNoiseMemory(double minutes, int warmupSeconds, const QStrin
     if (!f.connected)
         return f;
     QFile samples(samplesPath);
-    const bool keep = !samplesPath.isEmpty()
-                      && samples.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    const bool keep =
+        !samplesPath.isEmpty() && samples.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (keep)
         samples.write("# second\tVmRSS_KiB\tRssAnon_KiB\tstatusFrames\n");
     const double start = monotonicNowMs();

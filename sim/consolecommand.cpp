@@ -34,8 +34,7 @@ bool parseOnOff(const QString &word, bool *on)
 }
 
 // An optional count argument; absent means the default.
-bool parseCount(const QStringList &words, int index, int fallback, int low, int high,
-                int *value)
+bool parseCount(const QStringList &words, int index, int fallback, int low, int high, int *value)
 {
     if (words.size() <= index) {
         *value = fallback;

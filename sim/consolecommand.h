@@ -9,18 +9,18 @@ struct ConsoleCommand
     enum Verb {
         Empty,
         Invalid,
-        Busy,     // number = mask of busy antennas, bit n = antenna n+1
-        Tx,       // flag
-        Firmware, // number = major, second = minor
-        Silent,   // flag
-        Garbage,  // number = how many polls
-        Truncate, // number = how many polls, second = length with the ";"
-        Hangup,   // number = ms away, flag = keep the link while away
-        Delay,    // number = ms before each answer
-        Baud,     // number = line speed, 0 = bytes at once
-        Chunk,    // number = bytes in the first piece (0 = off), second = ms pause after it
-        Noise,    // number = random bytes a second between answers
-        Short,    // number = length of the short frames before status answers, 0 = off
+        Busy,        // number = mask of busy antennas, bit n = antenna n+1
+        Tx,          // flag
+        Firmware,    // number = major, second = minor
+        Silent,      // flag
+        Garbage,     // number = how many polls
+        Truncate,    // number = how many polls, second = length with the ";"
+        Hangup,      // number = ms away, flag = keep the link while away
+        Delay,       // number = ms before each answer
+        Baud,        // number = line speed, 0 = bytes at once
+        Chunk,       // number = bytes in the first piece (0 = off), second = ms pause after it
+        Noise,       // number = random bytes a second between answers
+        Short,       // number = length of the short frames before status answers, 0 = off
         WrongDevice, // flag
         Status,
         Help,

@@ -159,8 +159,7 @@ QString LineShaper::describe(const Settings &s)
     return QString("delay %1 ms, baud %2, chunk %3, noise %4, short %5")
         .arg(s.delayMs)
         .arg(offOr(s.baud, QString::number(s.baud)))
-        .arg(offOr(s.chunkBytes, QString("%1 bytes + %2 ms").arg(s.chunkBytes)
-                                     .arg(s.chunkPauseMs)))
+        .arg(offOr(s.chunkBytes, QString("%1 bytes + %2 ms").arg(s.chunkBytes).arg(s.chunkPauseMs)))
         .arg(offOr(s.noiseBps, QString("%1 B/s").arg(s.noiseBps)))
         .arg(offOr(s.shortLength, QString::number(s.shortLength)));
 }

@@ -93,7 +93,7 @@ private:
     char randomByte();
 
     Settings current;
-    std::deque<Answer> queue; // the front one goes out first
+    std::deque<Answer> queue;   // the front one goes out first
     double lineFreeMs = -never; // when the last byte handed out has left the line
     double noiseNextMs = 0;
     quint32 noiseState;

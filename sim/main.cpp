@@ -54,18 +54,24 @@ int main(int argc, char *argv[])
     const QCommandLineOption logFile("log", "Machine-readable log, one JSON object a line.",
                                      "FILE");
     const QCommandLineOption delay("delay", "Answer latency in ms.", "MS", "0");
-    const QCommandLineOption baud("baud", "Send answers a byte at a time at this line speed, "
-                                          "10 bit-times a byte; 0 = at once.", "RATE", "0");
-    const QCommandLineOption chunk("chunk", "Send each answer as its first N bytes, a pause "
-                                            "of MS, then the rest (or off).", "N,MS", "off");
+    const QCommandLineOption baud("baud",
+                                  "Send answers a byte at a time at this line speed, "
+                                  "10 bit-times a byte; 0 = at once.",
+                                  "RATE", "0");
+    const QCommandLineOption chunk("chunk",
+                                   "Send each answer as its first N bytes, a pause "
+                                   "of MS, then the rest (or off).",
+                                   "N,MS", "off");
     const QCommandLineOption noise("noise", "Random bytes a second between answers; 0 = off.",
                                    "BPS", "0");
-    const QCommandLineOption shortFrames("short", "Two IGT frames N bytes long (4..12) before "
-                                                  "each status answer; 0 = off.", "N", "0");
+    const QCommandLineOption shortFrames("short",
+                                         "Two IGT frames N bytes long (4..12) before "
+                                         "each status answer; 0 = off.",
+                                         "N", "0");
     const QCommandLineOption wrongDevice("wrong-device", "Answer every command like a "
                                                          "transceiver: FA00014074000;");
-    cli.addOptions({link, busy, tx, fw, silent, logFile, delay, baud, chunk, noise, shortFrames,
-                    wrongDevice});
+    cli.addOptions(
+        {link, busy, tx, fw, silent, logFile, delay, baud, chunk, noise, shortFrames, wrongDevice});
     cli.process(app);
 
     ControllerModel model;

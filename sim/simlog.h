@@ -31,8 +31,7 @@ public:
     static QString printable(const QByteArray &bytes);
 
 private:
-    void write(const char *dir, const QByteArray *bytes, const QString &kind,
-               const QString &what);
+    void write(const char *dir, const QByteArray *bytes, const QString &kind, const QString &what);
 
     double startMs;
     QFile machine;

@@ -60,8 +60,8 @@ void say(const QString &text)
 
 } // namespace
 
-Simulator::Simulator(const ControllerModel &model, const FaultPlan &faults,
-                     const Options &options, QObject *parent)
+Simulator::Simulator(const ControllerModel &model, const FaultPlan &faults, const Options &options,
+                     QObject *parent)
     : QObject(parent), model(model), faults(faults), options(options)
 {
     pendingTimer = new QTimer(this);
@@ -90,7 +90,9 @@ bool Simulator::catchTerminationSignals(QString *error)
         *error = QString("pipe: ") + std::strerror(errno);
         return false;
     }
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
@@ -239,10 +241,11 @@ void Simulator::pumpLine()
         if (partLost == 0)
             log.sent(w.done.bytes, w.done.kind, w.done.what);
         else
-            log.sent(partWritten, w.done.kind, QString("only %1 of %2 bytes written: %3")
-                                                    .arg(partWritten.size())
-                                                    .arg(w.done.bytes.size())
-                                                    .arg(partError));
+            log.sent(partWritten, w.done.kind,
+                     QString("only %1 of %2 bytes written: %3")
+                         .arg(partWritten.size())
+                         .arg(w.done.bytes.size())
+                         .arg(partError));
         partWritten.clear();
         partLost = 0;
         partError.clear();
@@ -363,12 +366,12 @@ void Simulator::execute(const ConsoleCommand &c)
         shutdown();
         return;
     }
-    log.event("console", QString("%1; silent %2, garbage %3, truncate %4, wrong device %5; %6")
-                             .arg(model.summary(), faults.silent ? "on" : "off")
-                             .arg(faults.garbageLeft)
-                             .arg(faults.truncateLeft)
-                             .arg(faults.wrongDevice ? "on" : "off",
-                                  LineShaper::describe(shaper.settings())));
+    log.event("console",
+              QString("%1; silent %2, garbage %3, truncate %4, wrong device %5; %6")
+                  .arg(model.summary(), faults.silent ? "on" : "off")
+                  .arg(faults.garbageLeft)
+                  .arg(faults.truncateLeft)
+                  .arg(faults.wrongDevice ? "on" : "off", LineShaper::describe(shaper.settings())));
 }
 
 void Simulator::hangup(int ms, bool keepLink)

@@ -102,8 +102,7 @@ int hangups(Station &station, int times)
         const int firmware = station.countSince(0, "rx", "firmware");
         if (!waitFor([&] { return QFileInfo::exists(station.link); }, 10000)
             || !station.connectTo(station.link)
-            || !waitFor([&] { return station.countSince(0, "rx", "firmware") > firmware; },
-                        10000)
+            || !waitFor([&] { return station.countSince(0, "rx", "firmware") > firmware; }, 10000)
             || !station.settle(2))
             std::printf("  loss %d: no reconnect\n", n);
         else
@@ -112,9 +111,9 @@ int hangups(Station &station, int times)
     const double cpu1 = quietCpuPercent(10000);
     const long memory1 = rssAnonKiB();
     const bool allCritical = station.boxes.count("Critical Error") == station.boxes.size();
-    std::printf("  hang-ups %d, reconnects %d, boxes %d (%s), extra boxes %d\n", times,
-                reconnected, int(station.boxes.size()),
-                allCritical ? "all Critical Error" : "other titles", extraBoxes);
+    std::printf("  hang-ups %d, reconnects %d, boxes %d (%s), extra boxes %d\n", times, reconnected,
+                int(station.boxes.size()), allCritical ? "all Critical Error" : "other titles",
+                extraBoxes);
     std::printf("  panel CPU connected and quiet: %.2f %% before, %.2f %% after\n", cpu0, cpu1);
     std::printf("  panel RssAnon: %ld KiB before, %ld KiB after (%+ld KiB)\n", memory0, memory1,
                 memory1 - memory0);
@@ -137,27 +136,34 @@ int garbage(Station &station, int seconds)
         const quint8 busy = quint8(random.bounded(256));
         station.say("garbage 10");
         station.say(QString("truncate 10 %1").arg(1 + random.bounded(12)).toLatin1());
-        waitFor([&] { return station.countSince(mark, "tx", "truncated")
-                             + station.countSince(mark, "tx", "garbage") >= 20; }, 20000);
+        waitFor(
+            [&] {
+                return station.countSince(mark, "tx", "truncated")
+                           + station.countSince(mark, "tx", "garbage")
+                       >= 20;
+            },
+            20000);
         station.say(QString("busy 0x%1").arg(busy, 2, 16, QChar('0')).toLatin1());
         ++rounds;
         auto busyKey = [&](int n) {
             return station.window->findChild<QWidget *>(QString("botaoBusy%1").arg(n + 1));
         };
-        const bool ok = waitFor([&] {
-            for (int n = 0; n < 8; ++n) {
-                const char *want = busy & (1 << n) ? styleBusy : styleIdle;
-                if (busyKey(n)->styleSheet() != QLatin1String(want))
-                    return false;
-            }
-            return station.window->findChild<QWidget *>("botaoPower")->styleSheet()
-                   == QLatin1String(styleLinkUp);
-        }, 5000);
+        const bool ok = waitFor(
+            [&] {
+                for (int n = 0; n < 8; ++n) {
+                    const char *want = busy & (1 << n) ? styleBusy : styleIdle;
+                    if (busyKey(n)->styleSheet() != QLatin1String(want))
+                        return false;
+                }
+                return station.window->findChild<QWidget *>("botaoPower")->styleSheet()
+                       == QLatin1String(styleLinkUp);
+            },
+            5000);
         right += ok;
     }
     const double wall = double(monotonicMs() - t0) / 1000.0;
-    const int spoiled = station.countSince(0, "tx", "garbage")
-                        + station.countSince(0, "tx", "truncated");
+    const int spoiled =
+        station.countSince(0, "tx", "garbage") + station.countSince(0, "tx", "truncated");
     std::printf("  %.0f s, %d spoiled answers, %d rounds, panel right after the next valid "
                 "status in %d of them, boxes %d\n",
                 wall, spoiled, rounds, right, int(station.boxes.size()));
@@ -186,8 +192,8 @@ void latencyRun(const char *name, Station &station, const QString &path, int sec
     const double from = double(monotonicMs());
     for (int i = 0; i < seconds; ++i) {
         pressed.append(double(monotonicMs()));
-        QTest::mouseClick(station.window->findChild<QPushButton *>(
-                              i % 2 ? "botaoTecla1" : "botaoTecla2"),
+        QTest::mouseClick(station.window->findChild<QPushButton *>(i % 2 ? "botaoTecla1"
+                                                                         : "botaoTecla2"),
                           Qt::LeftButton);
         waitFor(watch, 1000);
     }

@@ -2,9 +2,7 @@
 
 #include "ui_about.h"
 
-about::about(QWidget *parent)
-    : QDialog(parent)
-    , ui(new Ui::about)
+about::about(QWidget *parent) : QDialog(parent), ui(new Ui::about)
 {
     ui->setupUi(this);
 }

@@ -14,8 +14,8 @@
 
 // Minimise and close only: the panel is drawn for one size and scales, it never maximises.
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , ui(new Ui::mainWindow)
+    : QMainWindow(parent, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      ui(new Ui::mainWindow)
 {
     ui->setupUi(this);
     setStyleSheet(darkStyleSheet(ThemeVariant::MainWindow));
@@ -31,8 +31,8 @@ MainWindow::MainWindow(QWidget *parent)
     loadPortSettings();
 
     // The radio buttons sit under the BUSY keys and the receiver group is optional.
-    for (QWidget *busy : {ui->busy1, ui->busy2, ui->busy3, ui->busy4, ui->busy5, ui->busy6,
-                          ui->busy7, ui->busy8})
+    for (QWidget *busy :
+         {ui->busy1, ui->busy2, ui->busy3, ui->busy4, ui->busy5, ui->busy6, ui->busy7, ui->busy8})
         busy->hide();
     ui->groupFendril->hide();
 

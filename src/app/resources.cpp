@@ -2,8 +2,14 @@
 
 #include <QtCore/qglobal.h>
 
-static void initBundle() { Q_INIT_RESOURCE(resources); }
-static void cleanupBundle() { Q_CLEANUP_RESOURCE(resources); }
+static void initBundle()
+{
+    Q_INIT_RESOURCE(resources);
+}
+static void cleanupBundle()
+{
+    Q_CLEANUP_RESOURCE(resources);
+}
 
 void registerResources()
 {

@@ -13,8 +13,7 @@ static QString readThemeTemplate()
     // The sheet is compiled into the program, so a failed read means a broken build; a
     // panel that started unstyled would hide that behind a window that merely looks odd.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        qFatal("theme: cannot read %s from the program's resources",
-               qPrintable(file.fileName()));
+        qFatal("theme: cannot read %s from the program's resources", qPrintable(file.fileName()));
     return QString::fromUtf8(file.readAll());
 }
 

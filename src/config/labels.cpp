@@ -33,9 +33,7 @@ QVector<FieldKey> fieldKeys(Ui::labels *ui)
 } // namespace
 
 labels::labels(QWidget *parent, MainWindow *mainWindow)
-    : QDialog(parent)
-    , ui(new Ui::labels)
-    , mainWindow(mainWindow)
+    : QDialog(parent), ui(new Ui::labels), mainWindow(mainWindow)
 {
     ui->setupUi(this);
     setStyleSheet(darkStyleSheet(ThemeVariant::Dialog));

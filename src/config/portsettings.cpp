@@ -20,8 +20,7 @@ StoredPortSelection loadPortSelection()
             file.value(speedIndexKey, QString()), file.value(customRateKey, QString())};
 }
 
-bool savePortSelection(int portIndex, const QString &portPath, int speedIndex,
-                       int customRate)
+bool savePortSelection(int portIndex, const QString &portPath, int speedIndex, int customRate)
 {
     // The indexes stay as they always were, for files shared with older versions.
     return writeIniValues(portSettingsPath(),

@@ -20,8 +20,7 @@ StoredPortSelection loadPortSelection();
 
 // Stores the selection; a customRate of 0 or less (a listed speed, or nothing typed)
 // removes the stored rate. Returns whether the file reached the disk.
-bool savePortSelection(int portIndex, const QString &portPath, int speedIndex,
-                       int customRate);
+bool savePortSelection(int portIndex, const QString &portPath, int speedIndex, int customRate);
 
 // File › Reconnect Automatically ("reconnect"), off unless stored as on.
 bool loadReconnectChoice();

@@ -20,9 +20,8 @@ bool saveOrReport(const IniValues &values, QMainWindow *window)
         return true;
     // A settings file that silently stays behind loses the operator's captions and
     // flags at the next start; saying so lets them fix the folder's permissions.
-    const QString message = QCoreApplication::translate("MainWindow",
-                                                        "Settings could not be saved to %1")
-                                .arg(path);
+    const QString message =
+        QCoreApplication::translate("MainWindow", "Settings could not be saved to %1").arg(path);
     if (window)
         window->statusBar()->showMessage(message);
     qWarning().noquote() << message;
@@ -37,8 +36,7 @@ void MainWindow::loadSettings()
     const auto antennas = antennaLabels(ui);
     for (int n = 0; n < txKeyCount; ++n) {
         keys[n]->setText(iniText(stored.value(QStringLiteral("K%1").arg(n + 1), QString())));
-        antennas[n]->setText(
-            iniText(stored.value(QStringLiteral("ANT%1").arg(n + 1), QString())));
+        antennas[n]->setText(iniText(stored.value(QStringLiteral("ANT%1").arg(n + 1), QString())));
     }
     ui->labelID->setText(iniText(stored.value(QStringLiteral("ID"), QString())));
 

@@ -27,9 +27,10 @@ QString panelSettingsDirectory(const QString &programDirectory, bool programDire
 QString panelSettingsPath()
 {
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    return settingsFilePath(panelSettingsDirectory(
-        programDirectory, QFileInfo(programDirectory).isWritable(),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
+    return settingsFilePath(panelSettingsDirectory(programDirectory,
+                                                   QFileInfo(programDirectory).isWritable(),
+                                                   QStandardPaths::writableLocation(
+                                                       QStandardPaths::AppConfigLocation)));
 }
 
 QString portSettingsPath()

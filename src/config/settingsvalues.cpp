@@ -3,8 +3,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-IniFile::IniFile(const QString &path)
-    : QSettings(path, QSettings::IniFormat)
+IniFile::IniFile(const QString &path) : QSettings(path, QSettings::IniFormat)
 {
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     setIniCodec("UTF-8");
@@ -57,8 +56,8 @@ QString wholeCharacters(const QString &text, int maxLength)
     QString whole;
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        const bool pair = c.isHighSurrogate() && i + 1 < text.size()
-                          && text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         if (c.isSurrogate() && !pair)
             continue;
         const int units = pair ? 2 : 1;
@@ -95,8 +94,8 @@ bool writeIniValues(const QString &path, const IniValues &values)
     IniFile file(path);
     IniValues before;
     for (const auto &entry : values)
-        before.append({entry.first, file.contains(entry.first) ? file.value(entry.first)
-                                                               : QVariant()});
+        before.append(
+            {entry.first, file.contains(entry.first) ? file.value(entry.first) : QVariant()});
     const auto store = [&file](const IniValues &entries) {
         for (const auto &entry : entries) {
             if (entry.second.isValid())

@@ -30,9 +30,8 @@ void MainWindow::processaPacoteRecebido(MainWindow *w)
     case 'W': {
         const unsigned major = rxBuffer[FirmwareField::major];
         const unsigned minor = rxBuffer[FirmwareField::minor];
-        w->statusBar()->showMessage(tr("Connected! Firmware Revision: %1 . %2")
-                                        .arg(major)
-                                        .arg(minor));
+        w->statusBar()->showMessage(
+            tr("Connected! Firmware Revision: %1 . %2").arg(major).arg(minor));
         w->ui->labelFWVersion->setText(QStringLiteral("FW Revision: ")
                                        + QString::asprintf("%d.%d", major, minor));
         break;

@@ -9,7 +9,7 @@
 constexpr std::chrono::milliseconds cyclePeriod{25};   // the pacing thread sleeps this long
 constexpr std::chrono::milliseconds queueSpacing{100}; // a queued word waits more than this
 constexpr std::chrono::milliseconds pollPeriod{150};   // the poll waits more than this
-constexpr qint64 linkSilenceLimitMs = 1500; // longer without a response means no link
+constexpr qint64 linkSilenceLimitMs = 1500;            // longer without a response means no link
 
 // A moment on the pacing thread's monotonic clock, kept to the microsecond. Whole
 // milliseconds are too coarse for a "more than 150 ms" rule on a 25 ms cycle: six

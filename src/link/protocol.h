@@ -12,8 +12,14 @@ constexpr CommandWord makeCommandWord(char letter, quint8 argument)
 {
     return CommandWord((quint16(argument) << 8) | quint8(letter));
 }
-constexpr char commandLetter(CommandWord word) { return char(word & 0xFF); }
-constexpr quint8 commandArgument(CommandWord word) { return quint8(word >> 8); }
+constexpr char commandLetter(CommandWord word)
+{
+    return char(word & 0xFF);
+}
+constexpr quint8 commandArgument(CommandWord word)
+{
+    return quint8(word >> 8);
+}
 
 constexpr int txBufferSize = 7;
 constexpr int rxBufferSize = 20;

@@ -36,9 +36,8 @@ void MainWindow::startReconnecting()
         connect(reconnectTimer, &QTimer::timeout, this, &MainWindow::tryReconnect);
     }
     reconnectTimer->start();
-    statusBar()->showMessage(
-        tr("Waiting for %1 to come back; File › Disconnect stops waiting")
-            .arg(connectedSettings.portName));
+    statusBar()->showMessage(tr("Waiting for %1 to come back; File › Disconnect stops waiting")
+                                 .arg(connectedSettings.portName));
 }
 
 void MainWindow::stopReconnecting()

@@ -6,15 +6,15 @@
 // positions, counted from the "I".
 namespace StatusField {
 enum : int {
-    txPos = 3,         // 0..7 = antenna 1..8
-    split = 4,         // 1 = split on
-    busyMask = 5,      // bit n = antenna n+1; 0 busy, 1 free
-    rotor = 6,         // 1..4, anything else: none
-    group = 7,         // super-split group, bit n = position n
-    transmitting = 8,  // 1 = on the air
-    splitTxPos = 9,    // second position of the split pair
+    txPos = 3,        // 0..7 = antenna 1..8
+    split = 4,        // 1 = split on
+    busyMask = 5,     // bit n = antenna n+1; 0 busy, 1 free
+    rotor = 6,        // 1..4, anything else: none
+    group = 7,        // super-split group, bit n = position n
+    transmitting = 8, // 1 = on the air
+    splitTxPos = 9,   // second position of the split pair
     previousTxPos = 10,
-    rxMode = 11,       // 1 = a separate receive antenna; 0 = RTX
+    rxMode = 11, // 1 = a separate receive antenna; 0 = RTX
 };
 }
 namespace FirmwareField {

@@ -134,8 +134,8 @@ bool MainWindow::openPort(const SerialSettings &p)
     ui->actionConnect_to_KELMAR->setEnabled(false);
     // One pass over all six, so a "%2" inside a typed device path stays as typed.
     statusBar()->showMessage(tr("Connected to %1 : %2, %3, %4, %5, %6")
-                                 .arg(p.portName, p.baudRateText, p.dataBitsText,
-                                      p.parityText, p.stopBitsText, p.flowControlText));
+                                 .arg(p.portName, p.baudRateText, p.dataBitsText, p.parityText,
+                                      p.stopBitsText, p.flowControlText));
     sendFrame(txBuffer, assembleFirmwareQuery(txBuffer));
     return true;
 }

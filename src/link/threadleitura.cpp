@@ -42,8 +42,8 @@ void ThreadLeitura::run()
         const PacingTime lastSendTime = lastFrameWritten.load(std::memory_order_relaxed);
         // Only the queue's atomic count and the last write's stamp cross threads; the
         // queue itself belongs to the GUI.
-        const PacingDecision decision = decidePacing(loopTime, lastSendTime,
-                                                     mainWindow->switchQueue.pendingCount());
+        const PacingDecision decision =
+            decidePacing(loopTime, lastSendTime, mainWindow->switchQueue.pendingCount());
         // A send still waiting for the GUI thread is the one that will go out; a second
         // would only follow it back to back.
         const bool send = decision.sendQueued || decision.sendPoll;

@@ -6,10 +6,8 @@
 #include "panel/scaling.h"
 
 C4SAnchorLayout::C4SAnchorLayout(MainWindow *window)
-    : window(window)
-    , referenceRect(0, 0, window->width(), window->height())
-{
-}
+    : window(window), referenceRect(0, 0, window->width(), window->height())
+{}
 
 C4SAnchorLayout::~C4SAnchorLayout() = default;
 

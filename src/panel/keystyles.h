@@ -41,9 +41,9 @@ RxKeyStyles decideRxKeyStyles(const PanelState &state);
 constexpr int rotorCount = 4;
 struct StatusIndicatorStyles
 {
-    std::array<KeyStyle, txKeyCount> busy{}; // botaoBusy1..8
-    KeyStyle split = nullptr;                // botaoSplit
-    KeyStyle send = nullptr;                 // botaoSend
+    std::array<KeyStyle, txKeyCount> busy{};   // botaoBusy1..8
+    KeyStyle split = nullptr;                  // botaoSplit
+    KeyStyle send = nullptr;                   // botaoSend
     std::array<KeyStyle, rotorCount> rotors{}; // botaoRotor1..4
 };
 StatusIndicatorStyles decideStatusIndicatorStyles(const quint8 *response);

@@ -62,20 +62,50 @@ void MainWindow::on_botaoSuperSplit_clicked()
         toggleSuperSplit();
 }
 
-void MainWindow::on_botaoRotor1_clicked() { pressRotor(1); }
-void MainWindow::on_botaoRotor2_clicked() { pressRotor(2); }
-void MainWindow::on_botaoRotor3_clicked() { pressRotor(3); }
-void MainWindow::on_botaoRotor4_clicked() { pressRotor(4); }
+void MainWindow::on_botaoRotor1_clicked()
+{
+    pressRotor(1);
+}
+void MainWindow::on_botaoRotor2_clicked()
+{
+    pressRotor(2);
+}
+void MainWindow::on_botaoRotor3_clicked()
+{
+    pressRotor(3);
+}
+void MainWindow::on_botaoRotor4_clicked()
+{
+    pressRotor(4);
+}
 
 // No widget of the form carries these names, so nothing connects them; they remain
 // callable (by name too) and behave like the keys: the toggles without the gate, the
 // rotors gated as the real rotor keys.
-void MainWindow::on_split_clicked() { toggleSplit(); }
-void MainWindow::on_superSplit_clicked() { toggleSuperSplit(); }
-void MainWindow::on_rotor1_clicked() { pressRotor(1); }
-void MainWindow::on_rotor2_clicked() { pressRotor(2); }
-void MainWindow::on_rotor3_clicked() { pressRotor(3); }
-void MainWindow::on_rotor4_clicked() { pressRotor(4); }
+void MainWindow::on_split_clicked()
+{
+    toggleSplit();
+}
+void MainWindow::on_superSplit_clicked()
+{
+    toggleSuperSplit();
+}
+void MainWindow::on_rotor1_clicked()
+{
+    pressRotor(1);
+}
+void MainWindow::on_rotor2_clicked()
+{
+    pressRotor(2);
+}
+void MainWindow::on_rotor3_clicked()
+{
+    pressRotor(3);
+}
+void MainWindow::on_rotor4_clicked()
+{
+    pressRotor(4);
+}
 
 void MainWindow::on_botaoRelease_clicked()
 {

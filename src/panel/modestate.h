@@ -18,10 +18,10 @@ enum class SuperSplitKeyLook {
 
 struct ModeOutcome
 {
-    std::optional<CommandWord> word;                    // appended to switchQueue
-    const char *message = nullptr;                      // untranslated; nullptr: none
+    std::optional<CommandWord> word; // appended to switchQueue
+    const char *message = nullptr;   // untranslated; nullptr: none
     SuperSplitKeyLook superSplitKey = SuperSplitKeyLook::Unchanged;
-    bool repaintKeys = false;                           // atualizaTeclas(currentTxPos)
+    bool repaintKeys = false; // atualizaTeclas(currentTxPos)
 };
 
 // The status-bar texts of the modes, marked for translation in the window's context.

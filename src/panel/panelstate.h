@@ -33,7 +33,10 @@ constexpr int txKeyCount = 8;
 constexpr quint8 rtxIndex = 8;
 
 // TX positions 0..7 name the keys botaoTecla1..8; any other value names none.
-constexpr bool isTxPosition(int pos) { return pos >= 0 && pos < txKeyCount; }
+constexpr bool isTxPosition(int pos)
+{
+    return pos >= 0 && pos < txKeyCount;
+}
 
 // Whether position pos belongs to a group mask. A position that names no key belongs
 // to no group (and is never used as a shift count).
@@ -67,7 +70,7 @@ CommandWord pressRxKey(PanelState &state, qint8 index);
 // painted, so the response that first reports split on still paints without the pair.
 struct StatusOutcome
 {
-    bool skipped = false;         // the first response after a TX press: nothing decoded
+    bool skipped = false;           // the first response after a TX press: nothing decoded
     bool rxAntennaRestored = false; // receive mode went 0 -> 1: the last RX key is back
 };
 StatusOutcome beginStatusResponse(PanelState &state, const quint8 *response);

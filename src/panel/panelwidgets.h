@@ -34,8 +34,7 @@ void appendWidgets(QVector<QWidget *> &list, const std::array<W *, N> &group)
     for (W *widget : group)
         list.append(widget);
 }
-template<typename... Parts>
-QVector<QWidget *> widgetList(const Parts &...parts)
+template<typename... Parts> QVector<QWidget *> widgetList(const Parts &...parts)
 {
     QVector<QWidget *> list;
     (appendWidgets(list, parts), ...);
@@ -44,8 +43,7 @@ QVector<QWidget *> widgetList(const Parts &...parts)
 
 // Gives each key of a group its style, in order.
 template<std::size_t N>
-void applyKeyStyles(const std::array<QPushButton *, N> &keys,
-                    const std::array<KeyStyle, N> &styles)
+void applyKeyStyles(const std::array<QPushButton *, N> &keys, const std::array<KeyStyle, N> &styles)
 {
     for (std::size_t i = 0; i < N; ++i)
         applyStyle(keys[i], styles[i]);

@@ -42,11 +42,11 @@ void MainWindow::setWidgetPixelSize(QWidget *widget, int pixelSize)
 // Each widget scales from its own place in the form, so the order is free.
 void MainWindow::registerResizableWidgets()
 {
-    const QVector<QWidget *> scaled = widgetList(
-        ui->frame, busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
-        ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label,
-        ui->label_2, rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend,
-        ui->botaoPower, ui->labelID, ui->labelFWVersion, antennaLabels(ui));
+    const QVector<QWidget *> scaled =
+        widgetList(ui->frame, busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
+                   ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label,
+                   ui->label_2, rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend,
+                   ui->botaoPower, ui->labelID, ui->labelFWVersion, antennaLabels(ui));
     for (QWidget *widget : scaled)
         anchorLayout->addWidget(AnchorProportional, AnchorProportional, AnchorProportional,
                                 AnchorProportional, widget);

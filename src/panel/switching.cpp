@@ -28,14 +28,38 @@ void MainWindow::enviaComutacao(qint8 pos)
         switchQueue.append(*outcome.word);
 }
 
-void MainWindow::on_botaoTecla1_pressed() { pressTxKeyByHand(0); }
-void MainWindow::on_botaoTecla2_pressed() { pressTxKeyByHand(1); }
-void MainWindow::on_botaoTecla3_pressed() { pressTxKeyByHand(2); }
-void MainWindow::on_botaoTecla4_pressed() { pressTxKeyByHand(3); }
-void MainWindow::on_botaoTecla5_pressed() { pressTxKeyByHand(4); }
-void MainWindow::on_botaoTecla6_pressed() { pressTxKeyByHand(5); }
-void MainWindow::on_botaoTecla7_pressed() { pressTxKeyByHand(6); }
-void MainWindow::on_botaoTecla8_pressed() { pressTxKeyByHand(7); }
+void MainWindow::on_botaoTecla1_pressed()
+{
+    pressTxKeyByHand(0);
+}
+void MainWindow::on_botaoTecla2_pressed()
+{
+    pressTxKeyByHand(1);
+}
+void MainWindow::on_botaoTecla3_pressed()
+{
+    pressTxKeyByHand(2);
+}
+void MainWindow::on_botaoTecla4_pressed()
+{
+    pressTxKeyByHand(3);
+}
+void MainWindow::on_botaoTecla5_pressed()
+{
+    pressTxKeyByHand(4);
+}
+void MainWindow::on_botaoTecla6_pressed()
+{
+    pressTxKeyByHand(5);
+}
+void MainWindow::on_botaoTecla7_pressed()
+{
+    pressTxKeyByHand(6);
+}
+void MainWindow::on_botaoTecla8_pressed()
+{
+    pressTxKeyByHand(7);
+}
 
 void MainWindow::insereComutacaoRXFila(qint8 pos)
 {
@@ -51,9 +75,18 @@ void MainWindow::insereComutacaoRXFila(qint8 pos)
     qCDebug(lcPanel) << pos;
 }
 
-void MainWindow::on_botaoTeclaRX1_pressed() { insereComutacaoRXFila(0); }
-void MainWindow::on_botaoTeclaRX2_pressed() { insereComutacaoRXFila(1); }
-void MainWindow::on_botaoTeclaRX3_pressed() { insereComutacaoRXFila(2); }
+void MainWindow::on_botaoTeclaRX1_pressed()
+{
+    insereComutacaoRXFila(0);
+}
+void MainWindow::on_botaoTeclaRX2_pressed()
+{
+    insereComutacaoRXFila(1);
+}
+void MainWindow::on_botaoTeclaRX3_pressed()
+{
+    insereComutacaoRXFila(2);
+}
 
 void MainWindow::on_botaoTeclaRX4_pressed()
 {
@@ -61,7 +94,10 @@ void MainWindow::on_botaoTeclaRX4_pressed()
     qCDebug(lcPanel) << "Load 3!!";
 }
 
-void MainWindow::on_botaoTeclaRTX_pressed() { insereComutacaoRXFila(qint8(rtxIndex)); }
+void MainWindow::on_botaoTeclaRTX_pressed()
+{
+    insereComutacaoRXFila(qint8(rtxIndex));
+}
 
 void MainWindow::callEnvioFila()
 {

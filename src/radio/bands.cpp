@@ -1,7 +1,10 @@
 #include "radio/bands.h"
 
 namespace {
-constexpr qint64 kHz(double megahertz) { return qint64(megahertz * 1000.0 + 0.5) * 1000; }
+constexpr qint64 kHz(double megahertz)
+{
+    return qint64(megahertz * 1000.0 + 0.5) * 1000;
+}
 } // namespace
 
 const QVector<BandWindow> &bandWindows()

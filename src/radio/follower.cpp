@@ -115,7 +115,8 @@ void BandFollower::hold(const QString &text, const QString &reason)
         what << QStringLiteral("TX %1").arg(*pendingTx);
     if (pendingRx)
         what << receiveKeyName(*pendingRx);
-    log << QStringLiteral("%1: %2 held back: %3").arg(where(), what.join(QLatin1String(", ")), reason);
+    log << QStringLiteral("%1: %2 held back: %3")
+               .arg(where(), what.join(QLatin1String(", ")), reason);
 }
 
 FollowAction BandFollower::evaluate()
@@ -134,9 +135,10 @@ FollowAction BandFollower::evaluate()
         return action;
     }
     if (band.isEmpty()) {
-        statusText = txHz > 0 ? QStringLiteral("%1 MHz: no band")
-                                    .arg(QString::number(double(txHz) / 1e6, 'f', 3))
-                              : QStringLiteral("Radio: no frequency");
+        statusText =
+            txHz > 0
+                ? QStringLiteral("%1 MHz: no band").arg(QString::number(double(txHz) / 1e6, 'f', 3))
+                : QStringLiteral("Radio: no frequency");
         return action;
     }
     if (pendingTx || pendingRx) {

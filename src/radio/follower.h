@@ -11,9 +11,9 @@
 // What the controller said in its last status report, as the follower needs it.
 struct ControllerReport
 {
-    int txAntenna = 0;       // 1..8
+    int txAntenna = 0; // 1..8
     bool transmitting = false;
-    quint8 freeMask = 0xFF;  // bit n set: antenna n+1 free
+    quint8 freeMask = 0xFF; // bit n set: antenna n+1 free
     // No split being set up, no super-split selection open and no split on: a key press
     // would simply select the antenna.
     bool normalMode = true;

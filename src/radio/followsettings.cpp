@@ -9,8 +9,14 @@ const QString sourceKey = QStringLiteral("Radio/Source");
 const QString rigctldKey = QStringLiteral("Radio/Rigctld");
 const QString n1mmPortKey = QStringLiteral("Radio/N1mmPort");
 const QString n1mmRadioKey = QStringLiteral("Radio/N1mmRadio");
-QString txKey(const QString &band) { return QStringLiteral("BandTX/") + band; }
-QString rxKey(const QString &band) { return QStringLiteral("BandRX/") + band; }
+QString txKey(const QString &band)
+{
+    return QStringLiteral("BandTX/") + band;
+}
+QString rxKey(const QString &band)
+{
+    return QStringLiteral("BandRX/") + band;
+}
 
 } // namespace
 
@@ -33,9 +39,8 @@ bool readRigctldAddress(const QString &text, QString &host, quint16 &port)
 
 QString rigctldAddress(const QString &host, quint16 port)
 {
-    const QString name = host.contains(QLatin1Char(':'))
-                             ? QLatin1Char('[') + host + QLatin1Char(']')
-                             : host;
+    const QString name =
+        host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     return name + QLatin1Char(':') + QString::number(port);
 }
 

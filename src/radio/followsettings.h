@@ -11,14 +11,14 @@ enum class SourceKind { None, Rigctld, N1mm };
 
 struct FollowSettings
 {
-    bool follow = false;                                // Configs › Follow Radio
+    bool follow = false; // Configs › Follow Radio
     SourceKind source = SourceKind::None;
     QString rigctldHost = QStringLiteral("127.0.0.1");
     quint16 rigctldPort = 4532;
     quint16 n1mmPort = 12060;
-    int n1mmRadio = 0;                                  // 0: the radio with transmit focus
-    QMap<QString, int> bandTx;                          // band → TX antenna 1..8
-    QMap<QString, int> bandRx;                          // band → receive index (RX1..RX4: 0..3, RTX: 8)
+    int n1mmRadio = 0;         // 0: the radio with transmit focus
+    QMap<QString, int> bandTx; // band → TX antenna 1..8
+    QMap<QString, int> bandRx; // band → receive index (RX1..RX4: 0..3, RTX: 8)
 };
 
 // Reads what is stored; anything a hand edit got wrong reads as its default (an unknown

@@ -57,8 +57,8 @@ void MainWindow::reportToFollower()
     report.txAntenna = rxBuffer[StatusField::txPos] + 1;
     report.transmitting = rxBuffer[StatusField::transmitting] == 1;
     report.freeMask = rxBuffer[StatusField::busyMask];
-    report.normalMode = !panelState.splitAwaitingTx && !panelState.superSplitSelecting
-                        && !panelState.splitActive;
+    report.normalMode =
+        !panelState.splitAwaitingTx && !panelState.superSplitSelecting && !panelState.splitActive;
     radioFollow->controllerReported(report);
 }
 

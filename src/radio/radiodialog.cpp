@@ -14,9 +14,7 @@ const SourceKind sourceOrder[] = {SourceKind::None, SourceKind::Rigctld, SourceK
 
 RadioDialog::RadioDialog(const FollowSettings &settings, const QStringList &antennaNames,
                          QWidget *parent)
-    : QDialog(parent)
-    , ui(new Ui::RadioDialog)
-    , given(settings)
+    : QDialog(parent), ui(new Ui::RadioDialog), given(settings)
 {
     ui->setupUi(this);
     setStyleSheet(darkStyleSheet(ThemeVariant::Dialog));

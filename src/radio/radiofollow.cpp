@@ -8,11 +8,8 @@
 
 Q_LOGGING_CATEGORY(lcFollow, "orvik.follow", QtWarningMsg)
 
-RadioFollow::RadioFollow(QLabel *statusLabel, QObject *parent)
-    : QObject(parent)
-    , label(statusLabel)
-{
-}
+RadioFollow::RadioFollow(QLabel *statusLabel, QObject *parent) : QObject(parent), label(statusLabel)
+{}
 
 void RadioFollow::apply(const FollowSettings &settings)
 {

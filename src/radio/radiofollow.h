@@ -30,7 +30,7 @@ public:
     void operatorChoseTx(int antenna);
 
 signals:
-    void selectTx(int antenna);  // as if TX key n were pressed
+    void selectTx(int antenna);    // as if TX key n were pressed
     void selectReceive(int index); // as if that receive key were pressed
 
 private:

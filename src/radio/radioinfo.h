@@ -9,8 +9,8 @@
 struct RadioInfo
 {
     std::optional<int> radioNr;
-    std::optional<qint64> freqHz;   // receive frequency; the datagram has tens of Hz
-    std::optional<qint64> txFreqHz; // transmit frequency, differs from freqHz in split
+    std::optional<qint64> freqHz;     // receive frequency; the datagram has tens of Hz
+    std::optional<qint64> txFreqHz;   // transmit frequency, differs from freqHz in split
     std::optional<int> activeRadioNr; // the radio with transmit focus
     std::optional<bool> transmitting;
 

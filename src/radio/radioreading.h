@@ -9,7 +9,7 @@ enum class Ptt { Unknown, Off, On };
 
 struct RadioReading
 {
-    qint64 txHz = 0;       // the frequency the radio transmits on (the TX VFO in split); 0: unknown
+    qint64 txHz = 0; // the frequency the radio transmits on (the TX VFO in split); 0: unknown
     Ptt ptt = Ptt::Unknown; // the radio's own word on transmitting, where the source has one
 };
 

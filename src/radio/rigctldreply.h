@@ -41,8 +41,8 @@ private:
     void takeLine(const QByteArray &line, QList<RigctldReply> &done);
     void drop();
 
-    QByteArray partial;   // the line still arriving
-    bool skipping = false; // inside an overlong line: drop up to its newline
+    QByteArray partial;      // the line still arriving
+    bool skipping = false;   // inside an overlong line: drop up to its newline
     bool discarding = false; // inside a dropped answer: drop up to its RPRT line
     RigctldReply current;
     int lines = 0; // lines of `current` so far

@@ -77,9 +77,8 @@ void RigctldSource::onReadyRead()
             emit reading(cycle.reading());
             break;
         case RigctldCycle::Result::NoFrequency:
-            reportLost(tr("%1 has no frequency from the radio (RPRT %2)")
-                           .arg(where())
-                           .arg(reply.code));
+            reportLost(
+                tr("%1 has no frequency from the radio (RPRT %2)").arg(where()).arg(reply.code));
             break;
         case RigctldCycle::Result::OutOfStep:
             fail(tr("%1 sent an answer to a question not asked").arg(where()));

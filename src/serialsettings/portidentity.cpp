@@ -36,8 +36,9 @@ QString storedPortPath(const QString &systemLocation, const QString &byIdFolder)
     if (device.isEmpty())
         return systemLocation;
     // Devices and dangling links are neither files nor folders to QDir, hence System.
-    const QFileInfoList links = QDir(byIdFolder).entryInfoList(
-        QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QFileInfoList links =
+        QDir(byIdFolder)
+            .entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &link : links) {
         if (link.isSymLink() && link.canonicalFilePath() == device)
             return link.absoluteFilePath();

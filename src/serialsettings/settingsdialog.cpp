@@ -18,9 +18,7 @@ constexpr int maximumBaudRate = 4000000;
 constexpr int locationEntry = 4;
 } // namespace
 
-SettingsDialog::SettingsDialog(QWidget *parent)
-    : QDialog(parent)
-    , m_ui(new Ui::SettingsDialog)
+SettingsDialog::SettingsDialog(QWidget *parent) : QDialog(parent), m_ui(new Ui::SettingsDialog)
 {
     m_ui->setupUi(this);
     setStyleSheet(darkStyleSheet(ThemeVariant::Dialog));
@@ -130,10 +128,11 @@ void SettingsDialog::fillPortList()
     m_ui->serialPortInfoListBox->clear();
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {
-        const QStringList list = describePort(
-            info.portName(), info.description(), info.manufacturer(), info.serialNumber(),
-            info.systemLocation(), info.vendorIdentifier(), info.productIdentifier(),
-            info.hasVendorIdentifier(), info.hasProductIdentifier());
+        const QStringList list =
+            describePort(info.portName(), info.description(), info.manufacturer(),
+                         info.serialNumber(), info.systemLocation(), info.vendorIdentifier(),
+                         info.productIdentifier(), info.hasVendorIdentifier(),
+                         info.hasProductIdentifier());
         m_ui->serialPortInfoListBox->addItem(list.first(), list);
     }
     m_ui->serialPortInfoListBox->addItem(tr("Custom"));
@@ -161,9 +160,10 @@ bool SettingsDialog::saveSelection()
 {
     const int portIndex = m_ui->serialPortInfoListBox->currentIndex();
     const QVariant listed = m_ui->serialPortInfoListBox->itemData(portIndex);
-    const QString path = listed.isValid()
-        ? storedPortPath(listed.toStringList().value(locationEntry), serialByIdFolder)
-        : m_ui->serialPortInfoListBox->currentText();
+    const QString path =
+        listed.isValid()
+            ? storedPortPath(listed.toStringList().value(locationEntry), serialByIdFolder)
+            : m_ui->serialPortInfoListBox->currentText();
     const int speedIndex = m_ui->baudRateBox->currentIndex();
     const int customRate =
         speedIndex == customBaudRateIndex ? m_ui->baudRateBox->currentText().toInt() : 0;
