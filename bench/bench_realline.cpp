@@ -25,13 +25,13 @@ namespace {
 
 struct Options
 {
-    int seconds = 10;
-    int connects = 20;
-    int stalls = 3;
-    double noiseMinutes = 10;
-    int warmupSeconds = 60;
-    bool lines = true;
-    bool memory = true;
+    int seconds = 10;         // the connection over which answers are counted
+    int connects = 20;        // connects per condition for the firmware line
+    int stalls = 3;           // GUI stalls of 1 s, before a word and before a poll each
+    double noiseMinutes = 10; // of noise, for resident memory
+    int warmupSeconds = 60;   // connected before memory is first read
+    bool lines = true;        // the line conditions' table
+    bool memory = true;       // the memory run
     QString samplesPath;
 };
 

@@ -4,11 +4,12 @@
 #include "radio/bands.h"
 
 namespace {
-const QString followKey = QStringLiteral("Radio/Follow");
-const QString sourceKey = QStringLiteral("Radio/Source");
-const QString rigctldKey = QStringLiteral("Radio/Rigctld");
-const QString n1mmPortKey = QStringLiteral("Radio/N1mmPort");
-const QString n1mmRadioKey = QStringLiteral("Radio/N1mmRadio");
+// Other tools and operators edit these by name: never rename them.
+constexpr char followKey[] = "Radio/Follow";
+constexpr char sourceKey[] = "Radio/Source";
+constexpr char rigctldKey[] = "Radio/Rigctld";
+constexpr char n1mmPortKey[] = "Radio/N1mmPort";
+constexpr char n1mmRadioKey[] = "Radio/N1mmRadio";
 QString txKey(const QString &band)
 {
     return QStringLiteral("BandTX/") + band;
