@@ -89,9 +89,9 @@ private slots:
         QCOMPARE(linkSession.statusFrames + linkSession.firmwareFrames, 0);
     }
 
-    // The GUI thread blocked with words queued, then with the queue empty: however late
-    // it reaches the sends the pacing thread posted, the frames keep their spacing as
-    // the controller receives them. Its reads may lag a few ms behind the writes.
+    // The GUI thread blocked with words queued, with the queue empty, and before Connect:
+    // however late it reaches the sends the pacing thread posted, the frames keep their
+    // spacing as the controller receives them. Its reads may lag a few ms behind writes.
     void stallKeepsSpacingOnTheWire()
     {
         Station s;
@@ -99,13 +99,23 @@ private slots:
         s.openWindow();
         QVERIFY(s.connectTo(s.link) && s.settle(2));
         const int mark = s.log().size();
-        for (int stall : {300, 450, 600}) {
+        for (int stall : {300, 400, 500, 600}) {
             for (const char *key : {"botaoTecla4", "botaoRelease", "botaoRelease", "botaoTecla1"})
                 QTest::mouseClick(s.window->findChild<QPushButton *>(key), Qt::LeftButton);
             QThread::msleep(stall); // the pacing thread posts a send meanwhile
             QVERIFY(waitFor([&] { return s.window->switchQueue.isEmpty(); }, 3000));
             QTest::qWait(stall / 2);
             QThread::msleep(stall);
+            QTest::qWait(300);
+            // Connect at the end of a stall: its firmware query goes out at once, the poll
+            // or word posted meanwhile must still wait its turn behind it.
+            s.action("actionDisconnect")->trigger();
+            QTest::qWait(300);
+            for (const char *key : {"botaoTecla2", "botaoRelease"}) // a word, or the poll
+                if (stall % 200 == 0)
+                    QTest::mouseClick(s.window->findChild<QPushButton *>(key), Qt::LeftButton);
+            QThread::msleep(stall);
+            s.action("actionConnect_to_KELMAR")->trigger();
             QTest::qWait(300);
         }
         double previous = -1;
@@ -119,7 +129,7 @@ private slots:
                      qPrintable(QString("%1 %2 ms after the last").arg(l.kind).arg(l.ms - previous)));
             previous = l.ms;
         }
-        QVERIFY(words >= 9); // Release twice and the last TX choice, each round
+        QVERIFY(words >= 12); // Release twice and the last TX choice, each round
     }
 
     // The adapter pulled and back 3 s later on the same path: one box, then the panel
