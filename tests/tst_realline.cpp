@@ -126,7 +126,7 @@ private slots:
             const bool poll = l.kind == "poll" || l.kind == "firmware";
             words += !poll;
             QVERIFY2(previous < 0 || l.ms - previous >= (poll ? 147 : 97),
-                     qPrintable(QString("%1 %2 ms after the last").arg(l.kind).arg(l.ms - previous)));
+                     qPrintable(QString("%1 %2 ms after").arg(l.kind).arg(l.ms - previous)));
             previous = l.ms;
         }
         QVERIFY(words >= 12); // Release twice and the last TX choice, each round

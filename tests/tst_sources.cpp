@@ -126,7 +126,8 @@ private slots:
         row("split, byte by byte, transmitting", bytes, all + "14080000 +");
         row("cut mid-line, CRLF, data PTT", {split + "get_p", "tt:\r\nPTT: 3\r\nRPRT 0\r\n"},
             all + "14080000 +");
-        row("no split frequency: the VFO's", {freq + splitOn + "get_split_freq:\nRPRT -11\n" + ptt},
+        row("no split frequency: the VFO's",
+            {freq + splitOn + "get_split_freq:\nRPRT -11\n" + ptt},
             all + "14074000 -");
         row("no split, no PTT (-4, -11)", {freq + "get_split_vfo:\nRPRT -4\nget_ptt:\nRPRT -11\n"},
             notSplit + "14074000 ?");
