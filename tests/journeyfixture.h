@@ -10,13 +10,15 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QUdpSocket>
 #include <functional>
 #include <memory>
 
-#include <arpa/inet.h>
+#include <arpa/inet.h> // bench/ talks to rigctld on plain sockets
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -33,14 +35,60 @@
 
 inline bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
+    for (QDeadlineTimer deadline(timeoutMs); !condition(); QThread::msleep(5)) {
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
     }
     return true;
+}
+
+// A port of 127.0.0.1 that nobody holds now, picked by the kernel; a server takes it a
+// moment later.
+inline quint16 freeLoopbackPort(bool udp = false)
+{
+    if (udp) {
+        QUdpSocket socket;
+        return socket.bind(QHostAddress(QHostAddress::LocalHost), 0) ? socket.localPort() : 0;
+    }
+    QTcpServer server;
+    return server.listen(QHostAddress::LocalHost) ? server.serverPort() : 0;
+}
+
+inline bool listensOnLoopback(quint16 port) // "0100007F:PORT 00000000:0000 0A" (LISTEN)
+{
+    QFile tcp("/proc/net/tcp");
+    const QByteArray port16 = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    return tcp.open(QIODevice::ReadOnly)
+           && tcp.readAll().contains(" 0100007F:" + port16 + " 00000000:0000 0A ");
+}
+
+inline QString findTool(const QString &name)
+{
+    return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/usr/local/sbin",
+                                                 "/usr/local/bin", "/sbin", "/bin"});
+}
+
+// Starts a helper program; empty on success, else the reason.
+inline QString startTool(QProcess &process, const QString &name, const QStringList &args,
+                         const QString &logFile = {})
+{
+    const QString program = findTool(name);
+    if (program.isEmpty())
+        return "not installed: " + name;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!logFile.isEmpty())
+        process.setStandardOutputFile(logFile);
+    process.start(program, args);
+    return process.waitForStarted(5000) ? QString() : "cannot start " + program;
+}
+
+inline void stopTool(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.kill();
+    process.waitForFinished(3000);
 }
 
 struct SimLine
@@ -70,8 +118,7 @@ public:
         if (sim.state() != QProcess::NotRunning) {
             sim.write("quit\n");
             if (!sim.waitForFinished(3000))
-                sim.kill();
-            sim.waitForFinished(3000);
+                stopTool(sim);
         }
     }
 
@@ -83,8 +130,6 @@ public:
             return "ORVIK_SIM does not name the simulator";
         sim.setStandardErrorFile(dir.filePath("sim.stderr"));
         sim.start(program, QStringList{"--link", link, "--log", logPath} + extra);
-        if (!sim.waitForStarted(5000))
-            return "cannot start " + program;
         while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
         }
         const QString banner = QString::fromUtf8(sim.readLine()).trimmed();
@@ -101,7 +146,6 @@ public:
         lastPacketTime = monotonicMs();
         window = std::make_unique<MainWindow>();
         window->show();
-        qRegisterMetaType<MainWindow *>("MainWindow*");
         pacing = std::make_unique<ThreadLeitura>(window.get());
     }
 
@@ -172,94 +216,42 @@ class RemoteLine
 {
 public:
     QString path;
-    quint16 port = 0;
-    QProcess ser2net;
-    QProcess socat;
+    QProcess ser2net, socat;
 
     ~RemoteLine()
     {
-        for (QProcess *p : {&socat, &ser2net}) {
-            if (p->state() == QProcess::NotRunning)
-                continue;
-            p->terminate();
-            if (!p->waitForFinished(3000))
-                p->kill();
-            p->waitForFinished(3000);
-        }
-    }
-
-    static QString tool(const QString &name)
-    {
-        return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/usr/local/sbin",
-                                                     "/usr/local/bin", "/sbin", "/bin"});
+        stopTool(socat);
+        stopTool(ser2net);
     }
 
     // Empty on success, else the reason.
     QString start(const QString &device, const QString &folder)
     {
-        const QString server = tool("ser2net");
-        const QString relay = tool("socat");
-        if (server.isEmpty() || relay.isEmpty())
-            return "ser2net and socat are needed (apt-get install ser2net socat)";
-        port = freeLoopbackPort();
-        if (port == 0)
-            return "no free TCP port on 127.0.0.1";
-        const QString config = folder + "/ser2net.yaml";
-        QFile yaml(config);
+        const quint16 port = freeLoopbackPort();
+        QFile yaml(folder + "/ser2net.yaml");
         if (!yaml.open(QIODevice::WriteOnly)
-            || yaml.write(QString("%YAML 1.1\n---\nconnection: &orvik\n"
-                                  "  accepter: tcp,127.0.0.1,%1\n"
-                                  "  connector: serialdev,%2,9600n81,local\n"
-                                  "  options:\n    kickolduser: true\n")
+            || yaml.write(QString("%YAML 1.1\n---\nconnection: &orvik\n  accepter: tcp,127.0.0.1,"
+                                  "%1\n  connector: serialdev,%2,9600n81,local\n  options:\n"
+                                  "    kickolduser: true\n")
                               .arg(port)
                               .arg(device)
                               .toUtf8())
                    < 0)
-            return "cannot write " + config;
+            return "cannot write " + yaml.fileName();
         yaml.close();
-        ser2net.setProcessChannelMode(QProcess::MergedChannels);
-        ser2net.setStandardOutputFile(folder + "/ser2net.log");
-        ser2net.start(server, {"-n", "-d", "-u", "-c", config});
-        if (!ser2net.waitForStarted(5000))
-            return "cannot start " + server;
-        if (!waitFor([&] { return listening(); }, 10000))
-            return "ser2net does not listen on 127.0.0.1:" + QString::number(port);
+        QString error = startTool(ser2net, "ser2net", {"-n", "-d", "-u", "-c", yaml.fileName()},
+                                  folder + "/ser2net.log");
+        if (error.isEmpty() && !waitFor([&] { return listensOnLoopback(port); }, 10000))
+            error = "ser2net does not listen on 127.0.0.1:" + QString::number(port);
         path = folder + "/remote-tty";
-        socat.setProcessChannelMode(QProcess::MergedChannels);
-        socat.setStandardOutputFile(folder + "/socat.log");
-        socat.start(relay, {"-d", "-d", "pty,link=" + path + ",raw,echo=0",
-                            QString("tcp:127.0.0.1:%1").arg(port)});
-        if (!socat.waitForStarted(5000))
-            return "cannot start " + relay;
-        if (!waitFor([&] { return QFileInfo::exists(path); }, 10000))
-            return "socat made no pseudo-terminal at " + path;
-        return {};
-    }
-
-    // A port nobody holds now, picked by the kernel; ser2net takes it a moment later.
-    static quint16 freeLoopbackPort()
-    {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto *a = reinterpret_cast<sockaddr *>(&address);
-        const bool ok =
-            fd >= 0 && ::bind(fd, a, length) == 0 && ::getsockname(fd, a, &length) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return ok ? ntohs(address.sin_port) : 0;
-    }
-
-    bool listening() const { return listensOnLoopback(port); }
-
-    static bool listensOnLoopback(quint16 port) // "0100007F:PORT 00000000:0000 0A" (LISTEN)
-    {
-        QFile tcp("/proc/net/tcp");
-        const QByteArray port16 = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-        return tcp.open(QIODevice::ReadOnly)
-               && tcp.readAll().contains(" 0100007F:" + port16 + " 00000000:0000 0A ");
+        if (error.isEmpty())
+            error = startTool(socat, "socat",
+                              {"-d", "-d", "pty,link=" + path + ",raw,echo=0",
+                               QString("tcp:127.0.0.1:%1").arg(port)},
+                              folder + "/socat.log");
+        if (error.isEmpty() && !waitFor([&] { return QFileInfo::exists(path); }, 10000))
+            error = "socat made no pseudo-terminal at " + path;
+        return error;
     }
 };
 
@@ -272,72 +264,30 @@ public:
     QProcess process;
 
     ~Rigctld() { stop(); }
+    void stop() { stopTool(process); }
 
     // Empty on success, else the reason.
     QString start()
     {
-        const QString daemon = RemoteLine::tool("rigctld");
-        if (daemon.isEmpty() || RemoteLine::tool("rigctl").isEmpty())
-            return "not installed: rigctld and rigctl (apt-get install libhamlib-utils)";
-        if (port == 0)
-            port = RemoteLine::freeLoopbackPort();
-        process.start(daemon, {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)});
-        if (!process.waitForStarted(5000))
-            return "cannot start " + daemon;
-        if (!waitFor([this] { return RemoteLine::listensOnLoopback(port); }, 10000))
-            return "rigctld does not listen on 127.0.0.1:" + QString::number(port);
-        return QString();
+        if (findTool("rigctl").isEmpty())
+            return "not installed: rigctl";
+        port = port ? port : freeLoopbackPort();
+        QString error = startTool(process, "rigctld",
+                                  {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)});
+        if (error.isEmpty() && !waitFor([this] { return listensOnLoopback(port); }, 10000))
+            error = "rigctld does not listen on 127.0.0.1:" + QString::number(port);
+        return error;
     }
 
-    void stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.kill();
-        process.waitForFinished(3000);
-    }
-
-    QString setFrequency(qint64 hz) { return rigctl({"F", QString::number(hz)}); }
-    // Split on, transmitting on VFO B at hz.
-    QString setSplit(qint64 hz)
-    {
-        const QString error = rigctl({"S", "1", "VFOB"});
-        return error.isEmpty() ? rigctl({"I", QString::number(hz)}) : error;
-    }
-
-    QString rigctl(const QStringList &command) const
+    // "F 14200000" tunes; "S 1 VFOB" then "I 14200000" transmits split on VFO B.
+    QString rigctl(const QString &command) const
     {
         QProcess client;
-        client.start(RemoteLine::tool("rigctl"),
-                     QStringList{"-m", "2", "-r", "127.0.0.1:" + QString::number(port)} + command);
+        client.start(findTool("rigctl"), QStringList{"-m", "2", "-r", "127.0.0.1:"
+                                                     + QString::number(port)}
+                                             + command.split(' '));
         if (!client.waitForFinished(5000) || client.exitCode() != 0)
-            return "rigctl " + command.join(' ') + ": " + client.readAllStandardError();
+            return "rigctl " + command + ": " + client.readAllStandardError();
         return QString();
     }
 };
-
-// A free UDP port on 127.0.0.1 (bound and released).
-inline quint16 freeUdpPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    auto *a = reinterpret_cast<sockaddr *>(&address);
-    const bool ok = ::bind(fd, a, length) == 0 && ::getsockname(fd, a, &length) == 0;
-    ::close(fd);
-    return ok ? ntohs(address.sin_port) : 0;
-}
-
-inline void sendDatagram(quint16 port, const QByteArray &datagram)
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0,
-             reinterpret_cast<sockaddr *>(&address), sizeof address);
-    ::close(fd);
-}

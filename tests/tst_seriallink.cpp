@@ -1,29 +1,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLoggingCategory>
 #include <QPushButton>
-#include <QSerialPort>
+#include <QRegularExpression>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/mainwindow.h"
+#include "frames.h"
 #include "link/clock.h"
 #include "link/criticalbox.h"
-#include "link/pacing.h"
 #include "link/protocol.h"
-#include "panel/panelstate.h"
 #include "link/seriallink.h"
+#include "panel/panelstate.h"
 #include "panel/styles.h"
 #include "ptypair.h"
 #include "serialsettings/settingsdialog.h"
-
-static QByteArray statusResponse(quint8 tx, quint8 busyMask = 0xFF)
-{
-    QByteArray r("IGT");
-    r.append(char(tx)).append('\0').append(char(busyMask));
-    return r.append(QByteArray(5, '\0')).append("\1;"); // 13 bytes
-}
 
 // The serial link over real pseudo-terminals: the panel's QSerialPort on the slave, the
 // test as the controller on the master.
@@ -33,6 +26,7 @@ class TestSerialLink : public QObject
     QTemporaryDir dataHome;
     MainWindow *window = nullptr;
     QStringList boxes; // title, then the status line shown while the box was up
+    inline static QStringList wire; // the orvik.wire lines, the time stamp as "T"
 
     QString status() const { return window->statusBar()->currentMessage(); }
     // The status line, then "+" or "-" for Configure and Connect being enabled.
@@ -46,16 +40,15 @@ class TestSerialLink : public QObject
     // Serial Settings › Custom with the path, Apply, then File › Connect.
     void openPath(const QString &path)
     {
-        SettingsDialog *dialog = window->settingsDialog();
-        auto *ports = dialog->findChild<QComboBox *>("serialPortInfoListBox");
+        auto *ports = window->settingsDialog()->findChild<QComboBox *>("serialPortInfoListBox");
         ports->setCurrentIndex(ports->count() - 1);
         ports->setEditText(path);
-        dialog->findChild<QPushButton *>("applyButton")->click();
+        window->settingsDialog()->findChild<QPushButton *>("applyButton")->click();
         window->openSerialPort();
     }
-    bool connectTo(PtyPair &pty)
+    bool connectTo(PtyPair &pty, const QByteArray &waiting = {})
     {
-        if (!pty.open())
+        if (!pty.open() || !pty.write(waiting))
             return false;
         openPath(pty.slavePath());
         return serialPort->isOpen() && pty.read(4) == "IGW;";
@@ -66,6 +59,10 @@ class TestSerialLink : public QObject
         for (QDeadlineTimer t(3000); serialPort->bytesAvailable() < count && !t.hasExpired();)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return serialPort->bytesAvailable() == count;
+    }
+    bool linkUp() const
+    {
+        return window->findChild<QWidget *>("botaoPower")->styleSheet() == styleLinkUp;
     }
 
 private slots:
@@ -115,49 +112,49 @@ private slots:
         QTest::newRow("missing device") << dataHome.filePath("no-such-tty");
         QTest::newRow("a directory") << dataHome.path();
     }
+    // The box first, then "Open error" on the status line.
     void openFailure()
     {
         QFETCH(QString, path);
         openPath(path);
         QVERIFY(!serialPort->isOpen());
-        QCOMPARE(boxes.size(), 2);
-        QCOMPARE(boxes.first(), QStringLiteral("Error"));
-        QVERIFY(boxes.last() != QStringLiteral("Open error")); // the box comes first
+        QCOMPARE(boxes, QStringList({"Error", boxes.value(1)}));
+        QVERIFY(boxes.last() != QStringLiteral("Open error"));
         QCOMPARE(shown(), QStringLiteral("Open error ++"));
     }
 
     void framing_data()
     {
+        QTest::addColumn<QByteArray>("waiting"); // in the port before Connect
         QTest::addColumn<QByteArrayList>("writes"); // by the controller, one per callReceber
         QTest::addColumn<QByteArray>("alive");      // "+" where a cycle keeps the link alive
         QTest::addColumn<int>("txPos");             // the TX position the panel ends with
-        const QByteArray status = statusResponse(2);
+        const QByteArray status = statusFrame();
         const QByteArray phantom("IGT\5\0\xFF\0\x01;IGT\5\0\xFF\0\x01;"); // two of 8
-
-        QTest::newRow("firmware alone") << QByteArrayList{"IGW\1\2;"} << QByteArray("+") << 0;
-        QTest::newRow("11 bytes, then 2") << QByteArrayList{status.left(11), status.mid(11)}
-                                          << QByteArray("-+") << 2;
-        QTest::newRow("';' inside the mask")
-            << QByteArrayList{statusResponse(2, 0x3B)} << QByteArray("+") << 2;
-        QTest::newRow("two responses at once")
-            << QByteArrayList{statusResponse(1) + status} << QByteArray("+") << 2;
-        QTest::newRow("noise, a cut answer, a whole one")
-            << QByteArrayList{"\x02zI", "GT\1garbage" + status.left(5), status.mid(5)}
-            << QByteArray("--+") << 2;
-        QTest::newRow("short frames before an answer")
-            << QByteArrayList{phantom, status} << QByteArray("-+") << 2;
-        QTest::newRow("a transceiver's answer") << QByteArrayList{"FA00014074000;"}
-                                                << QByteArray("-") << 0;
+        auto row = [](const char *name, const QByteArrayList &writes, const char *alive,
+                      int txPos, const QByteArray &waiting = {}) {
+            QTest::newRow(name) << waiting << writes << QByteArray(alive) << txPos;
+        };
+        row("firmware alone", {"IGW\1\2;"}, "+", 0);
+        row("11 bytes, then 2", {status.left(11), status.mid(11)}, "-+", 2);
+        row("';' inside the mask", {statusFrame(2, 0, 0x3B)}, "+", 2);
+        row("two responses at once", {statusFrame(1) + status}, "+", 2);
+        row("noise, a cut answer, a whole one",
+            {"\x02zI", "GT\1garbage" + status.left(5), status.mid(5)}, "--+", 2);
+        row("short frames before an answer", {phantom, status}, "-+", 2);
+        row("a transceiver's answer", {"FA00014074000;"}, "-", 0);
+        // Connect starts on an empty line: an answer left over from before is not news.
+        row("a stale answer waiting at Connect", {"IG"}, "-", 0, statusFrame(5, 0, 0xFF, 3));
     }
     // Whatever pieces the answers arrive in, each whole one is decoded once and keeps the
     // link alive, and nothing else does; the watchdog paints botaoPower accordingly.
     void framing()
     {
+        QFETCH(QByteArray, waiting);
         QFETCH(QByteArrayList, writes);
         QFETCH(QByteArray, alive);
         PtyPair pty;
-        QVERIFY(connectTo(pty));
-        auto *power = window->findChild<QWidget *>("botaoPower");
+        QVERIFY(connectTo(pty, waiting));
         const qint64 stale = monotonicMs() - 100000;
         for (int i = 0; i < writes.size(); ++i) {
             QVERIFY(pty.write(writes[i]) && waitForWaiting(writes[i].size()));
@@ -169,7 +166,31 @@ private slots:
         QTEST(int(panelState.currentTxPos), "txPos");
         QCOMPARE(panelState.superSplitMask, quint8(0));
         window->callReceber(window);
-        QCOMPARE(power->styleSheet() == QLatin1String(styleLinkUp), alive.endsWith('+'));
+        QCOMPARE(linkUp(), alive.endsWith('+'));
+    }
+
+    // The wire trace as operators and their scripts read it: time, direction, length,
+    // verdict, the bytes in hex and as text.
+    void wireTraceLines()
+    {
+        wire.clear();
+        QLoggingCategory::setFilterRules("orvik.wire.debug=true");
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
+                if (QByteArray(context.category) == "orvik.wire")
+                    wire << QString(message).replace(QRegularExpression("^\\d+ ms "), "T ms ");
+            });
+        PtyPair pty;
+        const bool connected = connectTo(pty);
+        const QByteArray answer = "zz" + statusFrame(3, 0, 0x7F);
+        const bool written = pty.write(answer) && waitForWaiting(answer.size());
+        window->callReceber(window);
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(connected && written);
+        QCOMPARE(wire, QStringList({"T ms TX 4 49 47 57 3b |IGW;|", "T ms RX 2 dropped 7a 7a |zz|",
+                                    "T ms RX 13 accepted 49 47 54 03 00 7f 00 00 00 00 00 01 3b "
+                                    "|IGT.........;|"}));
     }
 
     // A frame the port will not take ends the connection as a lost device does.
@@ -179,7 +200,7 @@ private slots:
         QVERIFY(connectTo(pty));
         serialPort->close();
         QVERIFY(serialPort->open(QIODevice::ReadOnly));
-        lastFrameWritten = PacingTime(0);
+        QTest::qWait(200); // the poll's turn
         window->callEnviar();
         QCOMPARE(boxes.value(0), QStringLiteral("Critical Error"));
         QCOMPARE(shown(), QStringLiteral("Disconnected ++"));

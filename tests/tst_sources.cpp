@@ -1,4 +1,3 @@
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
@@ -11,7 +10,7 @@
 #include "radio/rigctldsource.h"
 
 // Where the panel learns the radio's frequency: rigctld's answers and N1MM's broadcasts
-// as parsed, a real rigctld, a listener that never answers, datagrams on a shared port.
+// as parsed, a listener that never answers, datagrams on a shared port.
 namespace {
 
 struct Heard
@@ -104,44 +103,6 @@ private slots:
         QTEST(followedBy.join(' '), "followedBy");
     }
 
-    // The dummy rig behind a real rigctld, set with rigctl as an operator's program would.
-    void realRigctld()
-    {
-        if (QStandardPaths::findExecutable("rigctld").isEmpty())
-            QSKIP("rigctld/rigctl not installed (Debian: libhamlib-utils, see scripts/deps.sh)");
-        const quint16 port = freePort();
-        const QStringList daemonArgs{"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)};
-        const QStringList clientArgs{"-m", "2", "-r", QString("127.0.0.1:%1").arg(port)};
-        auto rigctl = [&](QStringList a) { return !QProcess::execute("rigctl", clientArgs + a); };
-        RigctldSource source("127.0.0.1", port);
-        Heard heard(&source);
-        source.start();
-        QTRY_COMPARE(heard.losses.size(), 1); // refused: nothing listens yet
-        QProcess daemon;
-        daemon.start("rigctld", daemonArgs);
-        QVERIFY(daemon.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!heard.readings.isEmpty(), 10000);
-        QVERIFY(rigctl({"F", "14200000"}));
-        QTRY_COMPARE_WITH_TIMEOUT(heard.lastHz(), qint64(14200000), 5000);
-        // The dummy never transmits; Hamlib 4.5 answers its get_ptt with RPRT -11 or PTT 0.
-        QVERIFY(heard.readings.last().ptt != Ptt::On);
-        QVERIFY(rigctl({"S", "1", "VFOB"}));
-        QVERIFY(rigctl({"I", "14250000"}));
-        QTRY_COMPARE_WITH_TIMEOUT(heard.lastHz(), qint64(14250000), 5000);
-
-        daemon.kill();
-        QVERIFY(daemon.waitForFinished());
-        QTRY_COMPARE_WITH_TIMEOUT(heard.losses.size(), 2, 5000);
-        heard.readings.clear();
-        daemon.start("rigctld", daemonArgs);
-        QVERIFY(daemon.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!heard.readings.isEmpty(), 10000);
-        QVERIFY(rigctl({"F", "7100000"}));
-        QTRY_COMPARE_WITH_TIMEOUT(heard.lastHz(), qint64(7100000), 10000);
-        daemon.kill();
-        daemon.waitForFinished();
-    }
-
     // rigctld's answers as the reads deliver them, through the reader into one cycle.
     void rigctldCycle_data()
     {
@@ -165,7 +126,8 @@ private slots:
         row("split, byte by byte, transmitting", bytes, all + "14080000 +");
         row("cut mid-line, CRLF, data PTT", {split + "get_p", "tt:\r\nPTT: 3\r\nRPRT 0\r\n"},
             all + "14080000 +");
-        row("no split frequency: the VFO's", {freq + splitOn + "get_split_freq:\nRPRT -11\n" + ptt},
+        row("no split frequency: the VFO's",
+            {freq + splitOn + "get_split_freq:\nRPRT -11\n" + ptt},
             all + "14074000 -");
         row("no split, no PTT (-4, -11)", {freq + "get_split_vfo:\nRPRT -4\nget_ptt:\nRPRT -11\n"},
             notSplit + "14074000 ?");
