@@ -1,6 +1,5 @@
 #include <QLabel>
 #include <QtTest>
-#include <cstring>
 
 #include "frames.h"
 #include "link/protocol.h"
@@ -8,8 +7,6 @@
 #include "panel/keystyles.h"
 #include "tables.h"
 #include "windowfixture.h"
-
-Q_DECLARE_METATYPE(PanelState)
 
 namespace {
 
@@ -19,30 +16,6 @@ template<std::size_t N> QByteArray letters(const std::array<KeyStyle, N> &styles
     for (KeyStyle style : styles)
         out.append(styleLetter(style));
     return out;
-}
-
-using Field = quint8 PanelState::*;
-const Field onAir = &PanelState::transmitting, split = &PanelState::splitActive,
-            splitTx = &PanelState::splitTxPos, choosing = &PanelState::splitAwaitingTx,
-            selecting = &PanelState::superSplitSelecting, edit = &PanelState::superSplitEditMask,
-            seen = &PanelState::statusSeen, rxMode = &PanelState::rxAntennaMode,
-            rxPos = &PanelState::rxPos, lastRx = &PanelState::lastRxPos;
-
-PanelState state(quint8 cur, quint8 prev, quint8 group,
-                 std::initializer_list<std::pair<Field, quint8>> more = {})
-{
-    PanelState s;
-    s.currentTxPos = cur;
-    s.previousTxPos = prev;
-    s.superSplitMask = group;
-    for (auto [field, value] : more)
-        s.*field = value;
-    return s;
-}
-
-bool same(const PanelState &a, const PanelState &b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 } // namespace
