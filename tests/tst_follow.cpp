@@ -47,8 +47,6 @@ private slots:
             << "on|sw 1|f 14200000 ptt|sw 1|= 20m: waiting for RX|f 14200000 rx" << "tx3";
         QTest::newRow("busy: held, then sent when free")
             << "on|sw 1 busy3|f 14200000|= 20m: 3 busy|sw 1 busy3|sw 1" << "tx3";
-        QTest::newRow("busy, band changes: the new band's antenna")
-            << "on|sw 1 busy3|f 14200000|f 7100000|sw 1" << "tx5 RX2";
         QTest::newRow("operator wins on the band; each band remembers")
             << "on|sw 1|f 14200000|sw 3|press 6|sw 6|f 14210000|f 7100000|sw 5|f 14200000|"
                "= 20m → 6"
@@ -57,13 +55,11 @@ private slots:
             << "on|sw 1|f 14600000|= 14.600 MHz: no band|f 21200000|= 15m: no antenna|lost|"
                "= Radio: no connection|sw 1"
             << "";
-        QTest::newRow("source back: follows again")
-            << "on|sw 1|f 14200000|sw 3|lost|sw 1|f 14200000" << "tx3|tx3";
         QTest::newRow("split set up: held") << "on|sw 1 split|f 14200000|= 20m: split in use|sw 1"
                                             << "tx3";
-        QTest::newRow("off, then on") << "sw 1|f 14200000|= Follow off|on" << "tx3";
         QTest::newRow("no report yet") << "on|f 14200000|= 20m: waiting for the switch|sw 1"
                                        << "tx3";
+        QTest::newRow("off, then on") << "sw 1|f 14200000|= Follow off|on" << "tx3";
     }
     void follow()
     {
@@ -123,21 +119,18 @@ private slots:
                    "20m=RX7\n");
         file.close();
         FollowSettings read = loadFollowSettings(path);
-        QVERIFY(read.follow);
-        QCOMPARE(read.source, SourceKind::Rigctld);
-        QCOMPARE(read.rigctldHost + ' ' + QString::number(read.rigctldPort), QString("::1 4533"));
-        QCOMPARE(int(read.n1mmPort), 12060);
-        QCOMPARE(read.n1mmRadio, 2);
+        QVERIFY(read.follow && read.source == SourceKind::Rigctld);
+        QCOMPARE(QString("%1 %2 %3 %4").arg(read.rigctldHost).arg(read.rigctldPort)
+                     .arg(read.n1mmPort).arg(read.n1mmRadio),
+                 QString("::1 4533 12060 2"));
         QCOMPARE(read.bandTx, (QMap<QString, int>{{"20m", 3}}));
         QCOMPARE(read.bandRx, (QMap<QString, int>{{"160m", 1}, {"40m", 8}}));
         read.source = SourceKind::N1mm;
         read.bandTx.insert("6m", 8);
         QVERIFY(writeIniValues(path, followSettingsValues(read)));
         const FollowSettings again = loadFollowSettings(path);
-        QCOMPARE(again.source, SourceKind::N1mm);
-        QCOMPARE(again.rigctldHost, QString("::1"));
-        QCOMPARE(again.bandTx, read.bandTx);
-        QCOMPARE(again.bandRx, read.bandRx);
+        QVERIFY(again.source == SourceKind::N1mm && again.rigctldHost == "::1");
+        QVERIFY(again.bandTx == read.bandTx && again.bandRx == read.bandRx);
     }
 };
 

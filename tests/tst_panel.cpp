@@ -1,14 +1,12 @@
 #include <QLabel>
 #include <QtTest>
-#include <cstring>
 
 #include "frames.h"
 #include "link/protocol.h"
+#include "link/responses.h"
 #include "panel/keystyles.h"
 #include "tables.h"
 #include "windowfixture.h"
-
-Q_DECLARE_METATYPE(PanelState)
 
 namespace {
 
@@ -19,41 +17,6 @@ template<std::size_t N> QByteArray letters(const std::array<KeyStyle, N> &styles
         out.append(styleLetter(style));
     return out;
 }
-
-using Field = quint8 PanelState::*;
-const Field onAir = &PanelState::transmitting, split = &PanelState::splitActive,
-            splitTx = &PanelState::splitTxPos, choosing = &PanelState::splitAwaitingTx,
-            selecting = &PanelState::superSplitSelecting, edit = &PanelState::superSplitEditMask,
-            seen = &PanelState::statusSeen, rxMode = &PanelState::rxAntennaMode,
-            rxPos = &PanelState::rxPos, lastRx = &PanelState::lastRxPos;
-
-PanelState state(quint8 cur, quint8 prev, quint8 group,
-                 std::initializer_list<std::pair<Field, quint8>> more = {})
-{
-    PanelState s;
-    s.currentTxPos = cur;
-    s.previousTxPos = prev;
-    s.superSplitMask = group;
-    for (auto [field, value] : more)
-        s.*field = value;
-    return s;
-}
-
-bool same(const PanelState &a, const PanelState &b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-class RestyleCounter : public QObject
-{
-public:
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == QEvent::StyleChange;
-        return false;
-    }
-};
 
 } // namespace
 
@@ -98,8 +61,6 @@ private slots:
         row("group pair transmitting", state(4, 2, 0x11, {{onAir, 1}}), 4, "giaibiii R iiiii");
         row("out of range, full mask", state(9, 0, 0xFF), 9, "gggggggg i iiiii");
         row("split", state(1, 0, 0, {{split, 1}, {splitTx, 5}}), 1, "ibiiiaii i iiiii");
-        row("split transmitting", state(1, 0, 0, {{split, 1}, {splitTx, 5}, {onAir, 1}}), 1,
-            "iaiiibii i iiiii");
         row("split choice open: group hidden", state(3, 0, 0x01, {{choosing, 1}}), 3,
             "iiisiiii i iiiii");
         row("split choice open, pair applies", state(3, 1, 0x08, {{choosing, 1}}), 3,
@@ -194,48 +155,45 @@ private slots:
         QCOMPARE(s.lastRxPos, quint8(3));
     }
 
-    // Every response after one that lit everything, with stale bytes of a longer earlier
-    // read beyond it: a short read ending in ";" must not be decoded from them.
-    void responses_data()
+    // The indicators a status response lights.
+    void indicators_data()
     {
-        // looks: busy, rotors, split + send, RTX + RX | status | label
-        columns<QByteArray, bool, QString>({"bytes", "decoded", "looks"});
-        const QString unchanged = "BBBBBBBB iiRi RR riiii||";
-        auto row = [](const char *name, const QByteArray &bytes, bool decoded, QString looks) {
-            QTest::newRow(name) << bytes << decoded << looks;
-        };
-        row("all free, rotor 0, flags 2", statusFrame(0, 2, 0xFF, 0, 0, 2, 0, 0, 0), true,
-            "iiiiiiii iiii ii riiii||");
-        row("all busy, rotor 2", statusFrame(0, 1, 0x00, 2, 0, 1, 0, 0, 0), true,
-            "BBBBBBBB iRii RR riiii||");
-        row("antenna 1 busy, rotor 4, receive mode",
-            statusFrame(0, 0, 0xFE, 4, 0, 0, 0, 0, 1), true, "Biiiiiii iiiR ii iriii||");
-        row("rotor 255", statusFrame(0, 255, 0x7F, 255, 0, 255, 0, 0, 0), true,
-            "iiiiiiiB iiii ii riiii||");
-        row("firmware", QByteArray("IGW\x01\x0c;"), false,
-            unchanged.chopped(2) + "|Connected! Firmware Revision: 1 . 12|FW Revision: 1.12");
-        row("status cut to 12", statusFrame(7, 0, 0xF0, 1).left(11) + ';', false, unchanged);
-        row("firmware cut to 5", QByteArray("IGW\x09;"), false, unchanged);
-        row("firmware of 7", QByteArray("IGW\x01\x0c\x00;", 7), false, unchanged);
-        row("not IG", QByteArray("XGT").append(9, '\x01').append(';'), false, unchanged);
+        // looks: busy 1..8, rotors 1..4, split + send
+        columns<QByteArray, QByteArray>({"frame", "looks"});
+        QTest::newRow("all free, rotor 0, flags 2")
+            << statusFrame(0, 2, 0xFF, 0, 0, 2) << QByteArray("iiiiiiii iiii ii");
+        QTest::newRow("all busy, rotor 2, flags 1")
+            << statusFrame(0, 1, 0x00, 2, 0, 1) << QByteArray("BBBBBBBB iRii RR");
+        QTest::newRow("antenna 1 busy, rotor 4")
+            << statusFrame(0, 0, 0xFE, 4) << QByteArray("Biiiiiii iiiR ii");
     }
-    void responses()
+    void indicators()
     {
-        QVERIFY(f.open(false));
-        decode(statusFrame(0, 1, 0x00, 3, 0, 1, 0, 0, 0));
-        f.window->statusBar()->clearMessage();
-        const PanelState before = panelState;
-        const QByteArray stale = statusFrame(6, 0, 0xF0, 2, 0xFF, 0, 3, 4, 1) + "IGW\x07\x07;";
-        std::memcpy(rxBuffer, stale.constData(), size_t(stale.size()));
+        QFETCH(QByteArray, frame);
+        const auto s = decideStatusIndicatorStyles(reinterpret_cast<const quint8 *>(frame.data()));
+        QTEST(letters(s.busy) + ' ' + letters(s.rotors) + ' ' + styleLetter(s.split)
+                  + styleLetter(s.send),
+              "looks");
+    }
+
+    // Only a whole answer of a known kind is decoded; rxBuffer keeps older bytes beyond
+    // the read, so a short one must not borrow them.
+    void completeResponse_data()
+    {
+        columns<QByteArray, int, bool>({"bytes", "read", "complete"});
+        const QByteArray s = statusFrame();
+        QTest::newRow("status") << s << 13 << true;
+        QTest::newRow("firmware") << QByteArray("IGW\x01\x0c;") << 6 << true;
+        QTest::newRow("status cut to 12, stale ';' after") << s.left(11) + ";;" << 12 << false;
+        QTest::newRow("firmware of 7") << QByteArray("IGW\x01\x0c\x00;", 7) << 7 << false;
+        QTest::newRow("not IG") << "XG" + s.mid(2) << 13 << false;
+    }
+    void completeResponse()
+    {
         QFETCH(QByteArray, bytes);
-        decode(bytes);
-        const QStringList names = {"Busy1", "Busy2", "Busy3", "Busy4", "Busy5", "Busy6",
-                                   "Busy7", "Busy8", "", "Rotor1", "Rotor2", "Rotor3",
-                                   "Rotor4", "", "Split", "Send", "", "TeclaRTX",
-                                   "TeclaRX1", "TeclaRX2", "TeclaRX3", "TeclaRX4"};
-        QTEST(looks(names) + '|' + f.message() + '|' + f.text("labelFWVersion"), "looks");
-        QTEST(!same(panelState, before), "decoded");
-        QCOMPARE(f.look("botaoPower"), 'G');
+        QFETCH(int, read);
+        QTEST(isCompleteResponse(reinterpret_cast<const quint8 *>(bytes.data()), read),
+              "complete");
     }
 
     // The report right after a TX press still shows the old antenna: only the link
@@ -251,29 +209,6 @@ private slots:
             seen << looks({"Tecla2", "Tecla6", "Busy1", "Power"});
         }
         QCOMPARE(seen, (QByteArrayList{"is?G", "siBG", "baBG"}));
-    }
-
-    // While the link is silent the watchdog paints 40 times a second: once the panel is
-    // blank, repeating that must restyle nothing, unless the benchmark switch asks for it.
-    void silentLinkRestylesNothingTwice()
-    {
-        QVERIFY(f.open()); // only a polished widget pays for a re-polish
-        RestyleCounter counter;
-        for (QPushButton *key : f.window->findChildren<QPushButton *>())
-            key->installEventFilter(&counter);
-        auto restyles = [&counter, this] { // one watchdog pass over a silent link
-            counter.count = 0;
-            qint8 none = 15;
-            f.window->atualizaTeclas(&none);
-            f.window->clearUI(f.window.get());
-            return counter.count;
-        };
-        QVERIFY(restyles() > 0);
-        QCOMPARE(restyles(), 0);
-        setAlwaysRestyle(true);
-        const int always = restyles();
-        setAlwaysRestyle(false);
-        QCOMPARE(always, 7 + 29); // the TX keys but the current one, clearUI's 29
     }
 };
 

@@ -19,7 +19,6 @@ private slots:
         auto row = [](const char *name, const QByteArrayList &pieces, const char *taken) {
             QTest::newRow(name) << pieces << QString(taken);
         };
-        row("whole status", {s}, "T");
         row("11 bytes, then 2", {s.left(11), s.mid(11)}, "|T");
         row("firmware glued to a status", {"IGW\1\2;" + s}, "W T");
         row("firmware a byte at a time", {"I", "G", "W", "\1", "\2", ";"}, "|||||W");
@@ -28,7 +27,6 @@ private slots:
         row("short frames, then a status", {shortT + shortT + s}, "-9 -9 T");
         row("candidate that does not close", {"IGT\1\2\3" + s}, "-6 T");
         row("unknown kind", {"IGZ1;" + s}, "-5 T");
-        row("a transceiver's answer", {"FA00014074000;"}, "-14");
         row("cut answer, resynchronised", {s.left(7), s}, "|-7 T");
     }
     void framing()
