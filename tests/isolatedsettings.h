@@ -13,19 +13,19 @@
 // The panel file lives next to the executable, shared by every test binary. One extra
 // application argument makes the path rule give each test its own settings<tag>.ini;
 // QtTest sees the original arguments. The port file goes to QtTest's data folder.
-#define ORVIK_ISOLATED_SETTINGS_MAIN(TestClass, tag)                                            \
-    int main(int argc, char **argv)                                                           \
-    {                                                                                          \
-        QStandardPaths::setTestModeEnabled(true);                                              \
-        std::vector<char *> appArgs(argv, argv + argc);                                        \
-        char extra[] = tag;                                                                    \
-        appArgs.insert(appArgs.begin() + 1, extra);                                            \
-        appArgs.push_back(nullptr);                                                            \
-        int appArgc = argc + 1;                                                                \
-        QApplication app(appArgc, appArgs.data());                                             \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                               \
-        TestClass test;                                                                        \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define ORVIK_ISOLATED_SETTINGS_MAIN(TestClass, tag) \
+    int main(int argc, char **argv) \
+    { \
+        QStandardPaths::setTestModeEnabled(true); \
+        std::vector<char *> appArgs(argv, argv + argc); \
+        char extra[] = tag; \
+        appArgs.insert(appArgs.begin() + 1, extra); \
+        appArgs.push_back(nullptr); \
+        int appArgc = argc + 1; \
+        QApplication app(appArgc, appArgs.data()); \
+        app.setAttribute(Qt::AA_Use96Dpi, true); \
+        TestClass test; \
+        return QTest::qExec(&test, argc, argv); \
     }
 
 // Removes both settings files (and a directory a failure test put in the panel file's

@@ -15,11 +15,11 @@ struct StyleName
 };
 
 inline constexpr StyleName styleNames[] = {
-    {styleIdle, 'i', "idle"},           {styleSelected, 's', "selected"},
-    {styleGroup, 'g', "group"},         {styleActive, 'a', "active"},
-    {styleStandby, 'b', "standby"},     {styleRxSelected, 'r', "rxSelected"},
-    {styleAlert, 'R', "alert"},         {styleBusy, 'B', "busy"},
-    {styleLinkUp, 'G', "linkUp"},       {styleReleaseAll, 'X', "releaseAll"},
+    {styleIdle, 'i', "idle"},       {styleSelected, 's', "selected"},
+    {styleGroup, 'g', "group"},     {styleActive, 'a', "active"},
+    {styleStandby, 'b', "standby"}, {styleRxSelected, 'r', "rxSelected"},
+    {styleAlert, 'R', "alert"},     {styleBusy, 'B', "busy"},
+    {styleLinkUp, 'G', "linkUp"},   {styleReleaseAll, 'X', "releaseAll"},
 };
 
 // The letter of a style sheet: '-' for none (a key left as it is), '?' for a sheet the

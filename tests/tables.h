@@ -9,3 +9,9 @@ template<typename... T> void columns(const std::array<const char *, sizeof...(T)
     std::size_t i = 0;
     (QTest::addColumn<T>(names[i++]), ...);
 }
+
+// One row of a _data() table: row("name", a, b) stands for QTest::newRow("name") << a << b.
+template<typename... T> void row(const char *name, const T &...values)
+{
+    (QTest::newRow(name) << ... << values);
+}

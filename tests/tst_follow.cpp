@@ -17,10 +17,10 @@ private slots:
     {
         columns<qint64, QString>({"hz", "band"});
         const QList<QPair<qint64, const char *>> rows = {
-            {1599999, ""},       {1600000, "160m"},   {2200000, "160m"},  {2200001, ""},
-            {7400000, "40m"},    {10350000, "30m"},   {13799999, ""},     {14550000, "20m"},
-            {14550001, ""},      {17868000, "17m"},   {29900000, "10m"},  {54000000, "6m"},
-            {54000001, ""},      {0, ""},
+            {1599999, ""},    {1600000, "160m"}, {2200000, "160m"}, {2200001, ""},
+            {7400000, "40m"}, {10350000, "30m"}, {13799999, ""},    {14550000, "20m"},
+            {14550001, ""},   {17868000, "17m"}, {29900000, "10m"}, {54000000, "6m"},
+            {54000001, ""},   {0, ""},
         };
         for (const auto &row : rows)
             QTest::newRow(qPrintable(QString::number(row.first))) << row.first << row.second;
@@ -36,30 +36,27 @@ private slots:
     void follow_data()
     {
         columns<QString, QString>({"script", "sent"});
-        QTest::newRow("band change: one select") << "on|sw 1|f 14200000|sw 1|sw 3|= 20m → 3"
-                                                 << "tx3";
-        QTest::newRow("band back before the switch reported the last select")
-            << "on|sw 1|f 14200000|sw 1|f 7100000|sw 3|f 14200000" << "tx3|tx5 RX2|tx3";
-        QTest::newRow("already on the antenna") << "on|sw 3|f 14200000|= 20m → 3" << "";
-        QTest::newRow("switch transmitting: held, then sent")
-            << "on|sw 1 tx|f 14200000|= 20m: waiting for RX|sw 1 tx|sw 1" << "tx3";
-        QTest::newRow("radio PTT: held, then sent")
-            << "on|sw 1|f 14200000 ptt|sw 1|= 20m: waiting for RX|f 14200000 rx" << "tx3";
-        QTest::newRow("busy: held, then sent when free")
-            << "on|sw 1 busy3|f 14200000|= 20m: 3 busy|sw 1 busy3|sw 1" << "tx3";
-        QTest::newRow("operator wins on the band; each band remembers")
-            << "on|sw 1|f 14200000|sw 3|press 6|sw 6|f 14210000|f 7100000|sw 5|f 14200000|"
-               "= 20m → 6"
-            << "tx3|tx5 RX2|tx6";
-        QTest::newRow("no band, no entry, source lost: nothing")
-            << "on|sw 1|f 14600000|= 14.600 MHz: no band|f 21200000|= 15m: no antenna|lost|"
-               "= Radio: no connection|sw 1"
-            << "";
-        QTest::newRow("split set up: held") << "on|sw 1 split|f 14200000|= 20m: split in use|sw 1"
-                                            << "tx3";
-        QTest::newRow("no report yet") << "on|f 14200000|= 20m: waiting for the switch|sw 1"
-                                       << "tx3";
-        QTest::newRow("off, then on") << "sw 1|f 14200000|= Follow off|on" << "tx3";
+        row("band change: one select", "on|sw 1|f 14200000|sw 1|sw 3|= 20m → 3", "tx3");
+        row("band back before the switch reported the last select",
+            "on|sw 1|f 14200000|sw 1|f 7100000|sw 3|f 14200000", "tx3|tx5 RX2|tx3");
+        row("already on the antenna", "on|sw 3|f 14200000|= 20m → 3", "");
+        row("switch transmitting: held, then sent",
+            "on|sw 1 tx|f 14200000|= 20m: waiting for RX|sw 1 tx|sw 1", "tx3");
+        row("radio PTT: held, then sent",
+            "on|sw 1|f 14200000 ptt|sw 1|= 20m: waiting for RX|f 14200000 rx", "tx3");
+        row("busy: held, then sent when free",
+            "on|sw 1 busy3|f 14200000|= 20m: 3 busy|sw 1 busy3|sw 1", "tx3");
+        row("operator wins on the band; each band remembers",
+            "on|sw 1|f 14200000|sw 3|press 6|sw 6|f 14210000|f 7100000|sw 5|f 14200000|"
+            "= 20m → 6",
+            "tx3|tx5 RX2|tx6");
+        row("no band, no entry, source lost: nothing",
+            "on|sw 1|f 14600000|= 14.600 MHz: no band|f 21200000|= 15m: no antenna|lost|"
+            "= Radio: no connection|sw 1",
+            "");
+        row("split set up: held", "on|sw 1 split|f 14200000|= 20m: split in use|sw 1", "tx3");
+        row("no report yet", "on|f 14200000|= 20m: waiting for the switch|sw 1", "tx3");
+        row("off, then on", "sw 1|f 14200000|= Follow off|on", "tx3");
     }
     void follow()
     {
@@ -74,15 +71,14 @@ private slots:
             if (w[0] == "on" || w[0] == "off") {
                 action = follower.setEnabled(w[0] == "on");
             } else if (w[0] == "f") {
-                const Ptt ptt = w.value(2) == "ptt" ? Ptt::On
+                const Ptt ptt = w.value(2) == "ptt"  ? Ptt::On
                                 : w.value(2) == "rx" ? Ptt::Off
                                                      : Ptt::Unknown;
                 action = follower.radioRead({w[1].toLongLong(), ptt});
             } else if (w[0] == "lost") {
                 action = follower.sourceLost("refused");
             } else if (w[0] == "sw") {
-                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF,
-                                        !w.contains("split")};
+                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF, !w.contains("split")};
                 for (const QString &word : w)
                     if (word.startsWith("busy"))
                         report.freeMask &= quint8(~(1u << (word.mid(4).toInt() - 1)));
@@ -120,8 +116,11 @@ private slots:
         file.close();
         FollowSettings read = loadFollowSettings(path);
         QVERIFY(read.follow && read.source == SourceKind::Rigctld);
-        QCOMPARE(QString("%1 %2 %3 %4").arg(read.rigctldHost).arg(read.rigctldPort)
-                     .arg(read.n1mmPort).arg(read.n1mmRadio),
+        QCOMPARE(QString("%1 %2 %3 %4")
+                     .arg(read.rigctldHost)
+                     .arg(read.rigctldPort)
+                     .arg(read.n1mmPort)
+                     .arg(read.n1mmRadio),
                  QString("::1 4533 12060 2"));
         QCOMPARE(read.bandTx, (QMap<QString, int>{{"20m", 3}}));
         QCOMPARE(read.bandRx, (QMap<QString, int>{{"160m", 1}, {"40m", 8}}));

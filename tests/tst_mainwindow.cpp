@@ -78,10 +78,10 @@ private slots:
         columns<int, int, bool, QString>({"key", "modifiers", "repeat", "queued"});
         for (int p = 0; p < 8; ++p)
             QTest::addRow("F%d", p + 1) << Qt::Key_F1 + p << 0 << false << QString("S0%1").arg(p);
-        QTest::newRow("Shift+F3") << int(Qt::Key_F3) << int(Qt::ShiftModifier) << false << "S02";
-        QTest::newRow("F7 held: acts once") << int(Qt::Key_F7) << 0 << true << "";
-        QTest::newRow("F9") << int(Qt::Key_F9) << 0 << false << "";
-        QTest::newRow("letter A") << int(Qt::Key_A) << 0 << false << "";
+        row("Shift+F3", int(Qt::Key_F3), int(Qt::ShiftModifier), false, "S02");
+        row("F7 held: acts once", int(Qt::Key_F7), 0, true, "");
+        row("F9", int(Qt::Key_F9), 0, false, "");
+        row("letter A", int(Qt::Key_A), 0, false, "");
     }
     void functionKeys()
     {

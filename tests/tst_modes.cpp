@@ -30,10 +30,9 @@ private slots:
             {"start", "super", "word", "message", "after", "look"});
         const int kept = int(SuperSplitKeyLook::Unchanged);
         const int alert = int(SuperSplitKeyLook::Alert), idle = int(SuperSplitKeyLook::Idle);
-        auto row = [](const char *name, PanelState start, bool super, int word,
-                      const char *message, PanelState after, int look) {
-            QTest::newRow(name) << start << super << word << message << after << look;
-        };
+        auto row = [](const char *name, PanelState start, bool super, int word, const char *message,
+                      PanelState after,
+                      int look) { ::row(name, start, super, word, message, after, look); };
         const PanelState selectingGroup = state(0, 0, 0, {{selecting, 1}, {edit, 6}});
         row("split: choose TX, selection abandoned", selectingGroup, false, -1, chooseTx,
             state(0, 0, 0, {{choosing, 1}, {edit, 6}}), kept);
@@ -43,9 +42,8 @@ private slots:
         row("super opens on the group; TX choice dropped, split stays",
             state(0, 0, 3, {{choosing, 1}, {split, 1}, {edit, 0x80}}), true, -1, chooseGroup,
             state(0, 0, 3, {{selecting, 1}, {split, 1}, {edit, 3}}), alert);
-        row("super sends the edited group",
-            state(0, 0, 5, {{selecting, 1}, {split, 1}, {edit, 6}}), true, 0x0651, groupSent,
-            state(0, 0, 5, {{split, 1}, {edit, 6}}), idle);
+        row("super sends the edited group", state(0, 0, 5, {{selecting, 1}, {split, 1}, {edit, 6}}),
+            true, 0x0651, groupSent, state(0, 0, 5, {{split, 1}, {edit, 6}}), idle);
     }
     void transitions()
     {
@@ -65,9 +63,9 @@ private slots:
     {
         // argument: the TX position + 1, then the rotor, 0 to turn the active one off
         columns<int, int, int, int>({"tx", "active", "rotor", "argument"});
-        QTest::newRow("rotor 2 on TX 5") << 4 << 0 << 2 << 0x52;
-        QTest::newRow("the active rotor again: off") << 4 << 2 << 2 << 0x50;
-        QTest::newRow("TX 8, rotor 4 active") << 7 << 4 << 4 << 0x80;
+        row("rotor 2 on TX 5", 4, 0, 2, 0x52);
+        row("the active rotor again: off", 4, 2, 2, 0x50);
+        row("TX 8, rotor 4 active", 7, 4, 4, 0x80);
     }
     void rotor()
     {

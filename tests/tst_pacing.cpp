@@ -11,15 +11,13 @@ private slots:
     {
         columns<qint64, int, bool, bool>({"now", "queued", "sendQueued", "sendPoll"});
         // Times in microseconds; the last send was at 1 s.
-        QTest::newRow("idle, 150 ms: not yet") << qint64(1150000) << 0 << false << false;
-        QTest::newRow("idle, 150.001 ms: poll") << qint64(1150001) << 0 << false << true;
-        QTest::newRow("queued, 100 ms: not yet") << qint64(1100000) << 1 << false << false;
-        QTest::newRow("queued, 100.001 ms: the word") << qint64(1100001) << 2 << true << false;
-        QTest::newRow("queued, 160 ms: the word, never the poll")
-            << qint64(1160000) << 1 << true << false;
-        QTest::newRow("clock behind the stamp, queued") << qint64(500000) << 3 << false << false;
-        QTest::newRow("stale negative count treated as empty")
-            << qint64(1151000) << -1 << false << true;
+        row("idle, 150 ms: not yet", qint64(1150000), 0, false, false);
+        row("idle, 150.001 ms: poll", qint64(1150001), 0, false, true);
+        row("queued, 100 ms: not yet", qint64(1100000), 1, false, false);
+        row("queued, 100.001 ms: the word", qint64(1100001), 2, true, false);
+        row("queued, 160 ms: the word, never the poll", qint64(1160000), 1, true, false);
+        row("clock behind the stamp, queued", qint64(500000), 3, false, false);
+        row("stale negative count treated as empty", qint64(1151000), -1, false, true);
     }
     void decision()
     {
@@ -34,9 +32,9 @@ private slots:
     void watchdog_data()
     {
         columns<qint64, bool>({"sinceLastPacket", "alive"});
-        QTest::newRow("at the limit") << qint64(1500) << true;
-        QTest::newRow("one past the limit") << qint64(1501) << false;
-        QTest::newRow("stamp in the future") << qint64(-5000) << true;
+        row("at the limit", qint64(1500), true);
+        row("one past the limit", qint64(1501), false);
+        row("stamp in the future", qint64(-5000), true);
     }
     void watchdog()
     {

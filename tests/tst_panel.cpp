@@ -52,7 +52,7 @@ private slots:
         // expected: TX 1..8, super split, RTX + RX 1..4
         columns<PanelState, int, QByteArray>({"state", "pos", "expected"});
         auto row = [](const char *name, const PanelState &s, int pos, const char *expected) {
-            QTest::newRow(name) << s << pos << QByteArray(expected);
+            ::row(name, s, pos, QByteArray(expected));
         };
         row("normal selection", state(2, 0, 0), 2, "iisiiiii i iiiii");
         // The watchdog's 15 selects nothing, and the current key keeps its look.
@@ -94,7 +94,7 @@ private slots:
             {"key", "before", "word", "after", "message", "repaint"});
         auto row = [](const char *name, const char *key, PanelState before, int word,
                       PanelState after, const char *message = "", bool repaint = false) {
-            QTest::newRow(name) << key << before << word << after << QString(message) << repaint;
+            ::row(name, key, before, word, after, QString(message), repaint);
         };
         row("select", "T3", state(1, 6, 0), 0x0353, state(3, 1, 0), "", true);
         // A member of the group is never remembered as the previous position.
@@ -138,9 +138,9 @@ private slots:
     {
         // lit: RTX + RX 1..4
         columns<int, int, QByteArray, bool>({"modeBefore", "field", "lit", "restored"});
-        QTest::newRow("0 -> 1 restores the last") << 0 << 1 << QByteArray("iiiri") << true;
-        QTest::newRow("1 -> 0 is RTX") << 1 << 0 << QByteArray("riiii") << false;
-        QTest::newRow("unknown value from 1") << 1 << 7 << QByteArray("iirii") << false;
+        row("0 -> 1 restores the last", 0, 1, QByteArray("iiiri"), true);
+        row("1 -> 0 is RTX", 1, 0, QByteArray("riiii"), false);
+        row("unknown value from 1", 1, 7, QByteArray("iirii"), false);
     }
     void receiveMode()
     {
@@ -160,12 +160,11 @@ private slots:
     {
         // looks: busy 1..8, rotors 1..4, split + send
         columns<QByteArray, QByteArray>({"frame", "looks"});
-        QTest::newRow("all free, rotor 0, flags 2")
-            << statusFrame(0, 2, 0xFF, 0, 0, 2) << QByteArray("iiiiiiii iiii ii");
-        QTest::newRow("all busy, rotor 2, flags 1")
-            << statusFrame(0, 1, 0x00, 2, 0, 1) << QByteArray("BBBBBBBB iRii RR");
-        QTest::newRow("antenna 1 busy, rotor 4")
-            << statusFrame(0, 0, 0xFE, 4) << QByteArray("Biiiiiii iiiR ii");
+        row("all free, rotor 0, flags 2", statusFrame(0, 2, 0xFF, 0, 0, 2),
+            QByteArray("iiiiiiii iiii ii"));
+        row("all busy, rotor 2, flags 1", statusFrame(0, 1, 0x00, 2, 0, 1),
+            QByteArray("BBBBBBBB iRii RR"));
+        row("antenna 1 busy, rotor 4", statusFrame(0, 0, 0xFE, 4), QByteArray("Biiiiiii iiiR ii"));
     }
     void indicators()
     {
@@ -182,18 +181,17 @@ private slots:
     {
         columns<QByteArray, int, bool>({"bytes", "read", "complete"});
         const QByteArray s = statusFrame();
-        QTest::newRow("status") << s << 13 << true;
-        QTest::newRow("firmware") << QByteArray("IGW\x01\x0c;") << 6 << true;
-        QTest::newRow("status cut to 12, stale ';' after") << s.left(11) + ";;" << 12 << false;
-        QTest::newRow("firmware of 7") << QByteArray("IGW\x01\x0c\x00;", 7) << 7 << false;
-        QTest::newRow("not IG") << "XG" + s.mid(2) << 13 << false;
+        row("status", s, 13, true);
+        row("firmware", QByteArray("IGW\x01\x0c;"), 6, true);
+        row("status cut to 12, stale ';' after", s.left(11) + ";;", 12, false);
+        row("firmware of 7", QByteArray("IGW\x01\x0c\x00;", 7), 7, false);
+        row("not IG", "XG" + s.mid(2), 13, false);
     }
     void completeResponse()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, read);
-        QTEST(isCompleteResponse(reinterpret_cast<const quint8 *>(bytes.data()), read),
-              "complete");
+        QTEST(isCompleteResponse(reinterpret_cast<const quint8 *>(bytes.data()), read), "complete");
     }
 
     // The report right after a TX press still shows the old antenna: only the link

@@ -23,7 +23,7 @@ private slots:
         const QRect frame(140, 40, 421, 80);
         auto row = [&](const char *name, QVector<int> modes, QSize window, QRect expected,
                        QRect form = QRect(140, 40, 421, 80), QSize reference = {698, 281}) {
-            QTest::newRow(name) << form << modes << window << reference << expected;
+            ::row(name, form, modes, window, reference, expected);
         };
         const QVector<int> proportional{3, 3, 3, 3};
         // 140*666/698 = 133.6, 560*666/698 = 534.3, 40*273/281 = 38.9, 119*273/281 = 115.6
@@ -64,10 +64,10 @@ private slots:
     void textSize_data()
     {
         columns<int, int>({"width", "size"});
-        QTest::newRow("start-up 698") << 698 << 9;
-        QTest::newRow("139") << 139 << 5;
-        QTest::newRow("140") << 140 << 6;
-        QTest::newRow("narrowed to 16 bits") << 140 * 40000 << int(qint16(40005));
+        row("start-up 698", 698, 9);
+        row("139", 139, 5);
+        row("140", 140, 6);
+        row("narrowed to 16 bits", 140 * 40000, int(qint16(40005)));
     }
     void textSize()
     {
@@ -87,8 +87,8 @@ private slots:
         const QList<QWidget *> all = window.findChildren<QWidget *>();
         for (QWidget *w : all)
             form.insert(w, w->geometry());
-        for (const QSize &size : {QSize(1000, 500), QSize(301, 97), QSize(666, 273),
-                                  QSize(1396, 281), QSize(698, 281)})
+        for (const QSize &size :
+             {QSize(1000, 500), QSize(301, 97), QSize(666, 273), QSize(1396, 281), QSize(698, 281)})
             window.resize(size);
         for (QWidget *w : all)
             QCOMPARE(w->geometry(), form.value(w));

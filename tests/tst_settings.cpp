@@ -46,9 +46,9 @@ private slots:
     void pathRule_data()
     {
         columns<QStringList, QString>({"arguments", "path"});
-        QTest::newRow("no argument") << QStringList{"panel"} << "/base/settings.ini";
-        QTest::newRow("7 8") << QStringList{"panel", "7", "8"} << "/base/settings7.ini";
-        QTest::newRow("one empty argument") << QStringList{"panel", ""} << "/base/settings.ini";
+        row("no argument", QStringList{"panel"}, "/base/settings.ini");
+        row("7 8", QStringList{"panel", "7", "8"}, "/base/settings7.ini");
+        row("one empty argument", QStringList{"panel", ""}, "/base/settings.ini");
     }
     void pathRule()
     {
@@ -63,11 +63,10 @@ private slots:
         // beside: empty: no such file
         columns<QByteArray, QByteArray, bool, QByteArray>(
             {"beside", "perUser", "copied", "result"});
-        QTest::newRow("first start") << QByteArray("K1=A\n") << QByteArray() << true
-                                     << QByteArray("K1=A\n");
-        QTest::newRow("per-user file exists") << QByteArray("K1=A\n") << QByteArray("K1=B\n")
-                                              << false << QByteArray("K1=B\n");
-        QTest::newRow("nothing beside") << QByteArray() << QByteArray() << false << QByteArray();
+        row("first start", QByteArray("K1=A\n"), QByteArray(), true, QByteArray("K1=A\n"));
+        row("per-user file exists", QByteArray("K1=A\n"), QByteArray("K1=B\n"), false,
+            QByteArray("K1=B\n"));
+        row("nothing beside", QByteArray(), QByteArray(), false, QByteArray());
     }
     void adoptingTheFileBesideTheProgram()
     {
@@ -97,13 +96,13 @@ private slots:
     void handEditedValues_data()
     {
         columns<QByteArray, QString, QVariant>({"line", "kind", "expected"});
-        QTest::newRow("flag empty") << QByteArray("v=") << "flag" << QVariant(false);
-        QTest::newRow("flag FALSE") << QByteArray("v=FALSE") << "flag" << QVariant(false);
-        QTest::newRow("flag no") << QByteArray("v=no") << "flag" << QVariant(true);
-        QTest::newRow("number -2") << QByteArray("v=-2") << "number" << QVariant(-2);
-        QTest::newRow("number 3x") << QByteArray("v=3x") << "number" << QVariant(0);
-        QTest::newRow("text bare comma") << QByteArray("v=A, B") << "text" << QVariant("A, B");
-        QTest::newRow("index 200 narrowed") << QByteArray("v=200") << "index" << QVariant(-56);
+        row("flag empty", QByteArray("v="), "flag", QVariant(false));
+        row("flag FALSE", QByteArray("v=FALSE"), "flag", QVariant(false));
+        row("flag no", QByteArray("v=no"), "flag", QVariant(true));
+        row("number -2", QByteArray("v=-2"), "number", QVariant(-2));
+        row("number 3x", QByteArray("v=3x"), "number", QVariant(0));
+        row("text bare comma", QByteArray("v=A, B"), "text", QVariant("A, B"));
+        row("index 200 narrowed", QByteArray("v=200"), "index", QVariant(-56));
     }
     void handEditedValues()
     {
@@ -156,10 +155,10 @@ private slots:
     void labelsRoundTrip_data()
     {
         columns<QString, QString>({"caption", "label"});
-        QTest::newRow("spaces, quotes, equals") << "A \"=" << "  the \"long\" 'one' = y=  ";
-        QTest::newRow("commas, comment marks") << "1,;#" << "40m, 20m,15m; not # a comment";
-        QTest::newRow("non-ASCII, backslash, brackets")
-            << QString::fromUtf8("Ç\\[ß") << QString::fromUtf8("São Ж C:\\x [General]");
+        row("spaces, quotes, equals", "A \"=", "  the \"long\" 'one' = y=  ");
+        row("commas, comment marks", "1,;#", "40m, 20m,15m; not # a comment");
+        row("non-ASCII, backslash, brackets", QString::fromUtf8("Ç\\[ß"),
+            QString::fromUtf8("São Ж C:\\x [General]"));
     }
     void labelsRoundTrip()
     {

@@ -45,9 +45,9 @@ private slots:
     void storedPath_data()
     {
         columns<QString, QString, QString>({"location", "byId", "expected"});
-        QTest::newRow("by-id link found") << "ttyUSB1" << "by-id" << "by-id/usb-FTDI_A-if00";
-        QTest::newRow("link points elsewhere") << "ttyUSB0" << "by-id" << "ttyUSB0";
-        QTest::newRow("dangling link, missing device") << "ttyUSB9" << "by-id" << "ttyUSB9";
+        row("by-id link found", "ttyUSB1", "by-id", "by-id/usb-FTDI_A-if00");
+        row("link points elsewhere", "ttyUSB0", "by-id", "ttyUSB0");
+        row("dangling link, missing device", "ttyUSB9", "by-id", "ttyUSB9");
     }
     void storedPath()
     {
@@ -62,15 +62,14 @@ private slots:
     void selection_data()
     {
         columns<QString, QString, int, QString>({"portpath", "comindex", "index", "customText"});
-        QTest::newRow("by-id link, port moved") << "@/by-id/usb-FTDI_A-if00" << "1" << 2 << "";
-        QTest::newRow("adapter absent") << "@/by-id/usb-gone-if00" << "2" << 3
-                                        << "@/by-id/usb-gone-if00";
-        QTest::newRow("custom path naming a port") << "@/../" + QFileInfo(dev.path()).fileName()
-                + "/ttyS0" << "3" << 0 << "";
-        QTest::newRow("legacy: comindex only") << "" << "2" << 2 << "";
-        QTest::newRow("legacy: custom index") << "" << "3" << 3 << "";
-        QTest::newRow("legacy: beyond the list") << "" << "4" << 0 << "";
-        QTest::newRow("blank path, garbage index") << "  " << "x2" << 0 << "";
+        row("by-id link, port moved", "@/by-id/usb-FTDI_A-if00", "1", 2, "");
+        row("adapter absent", "@/by-id/usb-gone-if00", "2", 3, "@/by-id/usb-gone-if00");
+        row("custom path naming a port", "@/../" + QFileInfo(dev.path()).fileName() + "/ttyS0", "3",
+            0, "");
+        row("legacy: comindex only", "", "2", 2, "");
+        row("legacy: custom index", "", "3", 3, "");
+        row("legacy: beyond the list", "", "4", 0, "");
+        row("blank path, garbage index", "  ", "x2", 0, "");
     }
     void selection()
     {
@@ -105,15 +104,15 @@ private slots:
         // comindex: "end": one past the last port item
         columns<QString, QString, QString, int, int>(
             {"comindex", "speedindex", "customrate", "speedItem", "baudRate"});
-        QTest::newRow("38400") << "0" << "2" << "" << 2 << 38400;
-        QTest::newRow("custom rate") << "0" << "4" << "250000" << 4 << 250000;
-        QTest::newRow("rate with a listed speed") << "0" << "2" << "250000" << 2 << 38400;
-        QTest::newRow("rate not a number") << "0" << "4" << "fast" << 4 << 0;
-        QTest::newRow("rate over the limit") << "0" << "4" << "4000001" << 4 << 0;
-        QTest::newRow("port beyond the list") << "end" << "1" << "" << 1 << 19200;
-        QTest::newRow("speed beyond the list") << "0" << "5" << "250000" << 0 << 9600;
-        QTest::newRow("negative") << "-3" << "-1" << "-1" << 0 << 9600;
-        QTest::newRow("narrowed to a fitting index") << "0" << "257" << "" << 1 << 19200;
+        row("38400", "0", "2", "", 2, 38400);
+        row("custom rate", "0", "4", "250000", 4, 250000);
+        row("rate with a listed speed", "0", "2", "250000", 2, 38400);
+        row("rate not a number", "0", "4", "fast", 4, 0);
+        row("rate over the limit", "0", "4", "4000001", 4, 0);
+        row("port beyond the list", "end", "1", "", 1, 19200);
+        row("speed beyond the list", "0", "5", "250000", 0, 9600);
+        row("negative", "-3", "-1", "-1", 0, 9600);
+        row("narrowed to a fitting index", "0", "257", "", 1, 19200);
     }
     void storedSelection()
     {

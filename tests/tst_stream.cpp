@@ -17,7 +17,7 @@ private slots:
         const QByteArray s = statusFrame();
         const QByteArray shortT("IGT\5\0\xFF\0\1;", 9);
         auto row = [](const char *name, const QByteArrayList &pieces, const char *taken) {
-            QTest::newRow(name) << pieces << QString(taken);
+            ::row(name, pieces, QString(taken));
         };
         row("11 bytes, then 2", {s.left(11), s.mid(11)}, "|T");
         row("firmware glued to a status", {"IGW\1\2;" + s}, "W T");
@@ -65,14 +65,11 @@ private slots:
     {
         // pressed: letter and argument digit per word
         columns<QString, QString, int>({"pressed", "waiting", "dropped"});
-        QTest::newRow("newer TX select replaces, Release keeps its place")
-            << "S3 X0 S0 S6" << "X0 S6" << 2;
-        QTest::newRow("TX and RX apart") << "S1 Y0 S2 Y8" << "S2 Y8" << 2;
-        QTest::newRow("split, rotor, super split in order")
-            << "P1 V2 P1 Q3 V2" << "P1 V2 P1 Q3 V2" << 0;
-        QTest::newRow("full: the oldest gives way")
-            << "X1 V2 V3 V4 V5 V6 V7 V8 V9 P1 P2 P3 P4 S5"
-            << "V3 V4 V5 V6 V7 V8 V9 P1 P2 P3 P4 S5" << 2;
+        row("newer TX select replaces, Release keeps its place", "S3 X0 S0 S6", "X0 S6", 2);
+        row("TX and RX apart", "S1 Y0 S2 Y8", "S2 Y8", 2);
+        row("split, rotor, super split in order", "P1 V2 P1 Q3 V2", "P1 V2 P1 Q3 V2", 0);
+        row("full: the oldest gives way", "X1 V2 V3 V4 V5 V6 V7 V8 V9 P1 P2 P3 P4 S5",
+            "V3 V4 V5 V6 V7 V8 V9 P1 P2 P3 P4 S5", 2);
     }
     void queue()
     {
@@ -80,8 +77,8 @@ private slots:
         CommandQueue queue;
         int dropped = 0;
         for (const QString &w : pressed.split(' '))
-            dropped += queue.append(
-                makeCommandWord(w.at(0).toLatin1(), quint8(w.at(1).digitValue())));
+            dropped +=
+                queue.append(makeCommandWord(w.at(0).toLatin1(), quint8(w.at(1).digitValue())));
         QStringList waiting;
         for (CommandWord word : queue.toList())
             waiting << QString(commandLetter(word)) + QString::number(commandArgument(word));

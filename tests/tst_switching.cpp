@@ -15,7 +15,7 @@ private slots:
         // letter: 'T' / 'W': the poll and the firmware query
         columns<char, int, QByteArray>({"letter", "argument", "expected"});
         auto row = [](const char *name, char letter, int argument, const QByteArray &bytes) {
-            QTest::newRow(name) << letter << argument << bytes;
+            ::row(name, letter, argument, bytes);
         };
         row("poll", 'T', 0, "IGT3;");
         row("firmware query", 'W', 0, "IGW;");
