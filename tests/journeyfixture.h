@@ -107,7 +107,7 @@ public:
     QProcess sim;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<ThreadLeitura> pacing;
-    QStringList boxes; // titles of the critical boxes raised
+    QStringList boxes; // titles of the critical boxes raised, " (port open)" if it was
 
     ~Station()
     {
@@ -130,8 +130,7 @@ public:
             return "ORVIK_SIM does not name the simulator";
         sim.setStandardErrorFile(dir.filePath("sim.stderr"));
         sim.start(program, QStringList{"--link", link, "--log", logPath} + extra);
-        while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
-        }
+        while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {}
         const QString banner = QString::fromUtf8(sim.readLine()).trimmed();
         return banner.endsWith(link) ? QString() : "unexpected banner: " + banner;
     }
@@ -139,8 +138,9 @@ public:
     // State as at program start, window shown, pacing on.
     void openWindow()
     {
+        // A box shown over an open port would have its own event loop repeat the loss.
         setCriticalBoxHook([this](QWidget *, const QString &title, const QString &) {
-            boxes << title;
+            boxes << title + (serialPort && serialPort->isOpen() ? " (port open)" : "");
         });
         panelState = PanelState{};
         lastPacketTime = monotonicMs();
@@ -174,8 +174,8 @@ public:
     {
         QVector<SimLine> lines;
         QFile file(logPath);
-        for (const QByteArray &raw : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n')
-                                                                     : QByteArrayList()) {
+        for (const QByteArray &raw :
+             file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
             const QJsonObject o = QJsonDocument::fromJson(raw).object();
             if (!o.isEmpty()) // not the last line while it is being written
                 lines.append({o["ms"].toDouble(), o["dir"].toString(), o["kind"].toString(),
@@ -283,9 +283,9 @@ public:
     QString rigctl(const QString &command) const
     {
         QProcess client;
-        client.start(findTool("rigctl"), QStringList{"-m", "2", "-r", "127.0.0.1:"
-                                                     + QString::number(port)}
-                                             + command.split(' '));
+        client.start(findTool("rigctl"),
+                     QStringList{"-m", "2", "-r", "127.0.0.1:" + QString::number(port)}
+                         + command.split(' '));
         if (!client.waitForFinished(5000) || client.exitCode() != 0)
             return "rigctl " + command + ": " + client.readAllStandardError();
         return QString();

@@ -1,4 +1,3 @@
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QStatusBar>
 #include <QtTest>
@@ -10,15 +9,8 @@
 #include "stylenames.h"
 
 // The operator's journeys: the real window and pacing thread against the simulator on a
-// pseudo-terminal. Steps: sim <console line>; press <key>; key F<n>; menu <action>;
-// type <edit> <text>; ok (labels dialog); drained (queue empty); connect (Serial Settings ›
-// Custom, Apply, Connect); remote (the line served by ser2net over TCP, socat's
-// pseudo-terminal is what connect opens from then on); file random|dir (before start-up,
-// in the panel file's place); sent <frame> (exactly the frames so far); see <widget>
-// @style|shown|hidden|text; status <text> (%settings: the panel file); boxes <n>;
-// answered <kind> <n>; rig up|down|<rigctl command> (Hamlib's dummy rig behind rigctld);
-// follow rigctld|n1mm (Follow Radio on, 20m → 3, 40m → 5); n1mm <RadioNr> <TXFreq>
-// <ActiveRadioNr> <IsTransmitting> | n1mm raw <datagram> (to the panel's N1MM port).
+// pseudo-terminal, one step after another. `sent` lists every frame so far; at the end
+// nothing more has reached the controller, and no box was raised.
 class JourneysTest : public QObject
 {
     Q_OBJECT
@@ -63,91 +55,67 @@ void JourneysTest::journey_data()
     auto row = [](const char *name, const QString &steps) {
         QTest::newRow(name) << steps.split('|');
     };
-    row("TX key, then F-key",
-        "press botaoTecla4|see botaoTecla4 @selected|see botaoTecla1 @idle|sent IGS3;|key F6|"
-        "sent IGS5;|see botaoTecla6 @selected|see botaoTecla4 @idle|key F9|"
-        "see botaoTecla6 @selected");
-    row("busy antennas, the controller refuses one; transmitting",
-        "sim busy 3,6|see botaoBusy3 @busy|see botaoBusy6 @busy|see botaoBusy1 @idle|"
-        "press botaoTecla3|see botaoTecla3 @selected|sent IGS2;|see botaoTecla1 @selected|"
-        "see botaoTecla3 @idle|sim busy none|see botaoBusy3 @idle|sim tx on|"
-        "see botaoSend @alert|sim tx off|see botaoSend @idle");
     row("Enable, RX keys and RTX, Enable off",
-        "see botaoTeclaRX2 hidden|menu actionEnable|see groupFendril shown|"
-        "see botaoTeclaRTX @rxSelected|press botaoTeclaRX2|sent IGY1;|"
-        "see botaoTeclaRX2 @rxSelected|see botaoTeclaRTX @idle|press botaoTeclaRTX|"
-        "sent IGY8;|see botaoTeclaRTX @rxSelected|see botaoTeclaRX2 @idle|menu actionEnable|"
-        "see groupFendril hidden");
+        "menu actionEnable|see groupFendril shown|see botaoTeclaRTX @rxSelected|"
+        "press botaoTeclaRX2|sent IGY1;|see botaoTeclaRX2 @rxSelected|press botaoTeclaRTX|"
+        "sent IGY8;|see botaoTeclaRTX @rxSelected|menu actionEnable|see groupFendril hidden");
     row("split set up, then off by the Split key",
-        "menu actionSplit|press botaoSplit|status Choose the TX position:|press botaoTecla3|"
-        "status Split configured succesfuly!|sent IGP021;|see botaoSplit @alert|"
+        "menu actionSplit|press botaoSplit|press botaoTecla3|sent IGP021;|"
         "see botaoTecla3 @active|see botaoTecla1 @standby|press botaoSplit|sent IGP//0;|"
-        "status Split disabled|see botaoSplit @idle|see botaoTecla1 @selected|"
-        "see botaoTecla3 @idle");
+        "see botaoSplit @idle|see botaoTecla1 @selected");
     row("super split group edited and confirmed",
-        "menu actionSuper_Split|press botaoSuperSplit|"
-        "status Choose antennas for Super Split:|see botaoSuperSplit @alert|"
-        "press botaoTecla2|see botaoTecla2 @group|press botaoTecla5|press botaoSuperSplit|"
-        "sent IGQ\x12;|status Super Split configured succesfully!|see botaoTecla2 @group|"
-        "see botaoTecla5 @group|see botaoTecla1 @selected|see botaoSuperSplit @idle");
-    row("rotor on and off, gate first",
-        "press botaoRotor3|press botaoTecla4|sent IGS3;|menu actionRotors|press botaoRotor2|"
-        "sent IGV42;|see botaoRotor2 @alert|press botaoRotor2|sent IGV40;|"
+        "menu actionSuper_Split|press botaoSuperSplit|press botaoTecla2|see botaoTecla2 @group|"
+        "press botaoTecla5|press botaoSuperSplit|sent IGQ\x12;|see botaoTecla5 @group|"
+        "see botaoSuperSplit @idle");
+    row("TX key, F-keys; rotor on and off, gate first",
+        "press botaoRotor3|press botaoTecla4|sent IGS3;|see botaoTecla4 @selected|key F6|"
+        "sent IGS5;|see botaoTecla6 @selected|key F9|menu actionRotors|press botaoRotor2|"
+        "sent IGV62;|see botaoRotor2 @alert|press botaoRotor2|sent IGV60;|"
         "see botaoRotor2 @idle");
-    row("Release ALL, and back to Release",
-        "menu actionRotors|press botaoRotor1|sent IGV11;|see botaoRotor1 @alert|"
-        "menu actionRelease_ALL|see botaoRelease RELEASE ALL|see botaoRelease @releaseAll|"
+    // The choice is told unsaved, and still stands for the session.
+    row("Release ALL with the settings file unwritable, and back to Release",
+        "file dir|menu actionRotors|press botaoRotor1|sent IGV11;|menu actionRelease_ALL|"
+        "status Settings could not be saved to %settings|see botaoRelease RELEASE ALL|"
         "press botaoRelease|sent IGX1;|see botaoRotor1 @idle|see botaoTecla1 @idle|"
-        "menu actionRelease_ALL|see botaoRelease Release|see botaoRelease @idle|"
-        "press botaoTecla4|sent IGS3;|press botaoRelease|sent IGX0;|see botaoTecla4 @idle");
+        "menu actionRelease_ALL|see botaoRelease Release|press botaoTecla4|sent IGS3;|"
+        "press botaoRelease|sent IGX0;|see botaoTecla4 @idle");
     row("controller falls silent and comes back",
-        "sim silent on|see botaoPower @idle|see botaoTecla1 @idle|see botaoTeclaRTX @idle|"
-        "press botaoTecla4|sent IGS3;|see botaoTecla4 @idle|sim silent off|"
-        "see botaoPower @linkUp|see botaoTecla4 @selected");
+        "sim silent on|see botaoPower @idle|see botaoTecla1 @idle|press botaoTecla4|sent IGS3;|"
+        "see botaoTecla4 @idle|sim silent off|see botaoPower @linkUp|"
+        "see botaoTecla4 @selected");
     row("Disconnect drops a press; Connect works again",
         "menu actionDisconnect|status Disconnected|see botaoPower @idle|press botaoTecla4|"
-        "drained|boxes 0|connect|" + QString(connected) +
-        "press botaoTecla5|sent IGS4;|see botaoTecla5 @selected");
-    QString hangUps;
-    for (int n = 1; n <= 5; ++n)
-        hangUps += QString("sim hangup 300|boxes %1|status Disconnected|connect|%2"
-                           "see botaoPower @linkUp|").arg(n).arg(connected);
-    row("five hang-ups, each one box and a reconnect",
-        hangUps + "press botaoTecla2|sent IGS1;|see botaoTecla2 @selected");
-    row("garbage and truncated answers, then a valid status",
-        "sim garbage 5|sim truncate 5 8|sim busy 2|press botaoTecla4|sent IGS3;|"
-        "answered garbage 5|answered truncated 5|see botaoBusy2 @busy|"
-        "see botaoTecla4 @selected|see botaoPower @linkUp|boxes 0");
+        "drained|connect|"
+            + QString(connected)
+            + "press botaoTecla5|sent IGS4;|"
+              "see botaoTecla5 @selected");
+    row("garbage and truncated answers; busy antennas, one refused; transmitting",
+        "sim garbage 5|sim truncate 5 8|sim busy 3,6|press botaoTecla3|sent IGS2;|"
+        "answered garbage 5|answered truncated 5|see botaoBusy3 @busy|see botaoBusy1 @idle|"
+        "see botaoTecla1 @selected|see botaoPower @linkUp|sim tx on|see botaoSend @alert|"
+        "sim tx off|see botaoSend @idle");
     // The panel needs nothing of its own for a line served in another room.
     row("over ser2net, TCP and socat: connect, switch, status",
-        "menu actionDisconnect|remote|connect|" + QString(connected) +
-        "press botaoTecla4|sent IGS3;|sim busy 3,6|see botaoBusy3 @busy|see botaoBusy6 @busy|"
-        "see botaoBusy1 @idle|see botaoTecla4 @selected|see botaoPower @linkUp|boxes 0");
+        "menu actionDisconnect|remote|connect|" + QString(connected)
+            + "press botaoTecla4|sent IGS3;|sim busy 3|see botaoBusy3 @busy|"
+              "see botaoTecla4 @selected");
     row("corrupt settings file: defaults, switching works",
         "file random|see botaoRelease Release|see groupFendril hidden|see botaoTecla1 |"
         "press botaoTecla2|sent IGS1;|see botaoTecla2 @selected");
-    // Every writer is told; what the window shows stays (no reload from a failed store).
-    row("settings file cannot be written: told, the panel goes on",
-        "file dir|menu actionRelease_ALL|status Settings could not be saved to %settings|"
-        "see botaoRelease @releaseAll|press botaoRelease|sent IGX1;|menu actionDisconnect|"
-        "status Disconnected|menu actionEnable|status Settings could not be saved to %settings|"
-        "see groupFendril shown|menu actionDisconnect|status Disconnected|menu actionLabels|"
-        "type lineEdit1 A1|ok|status Settings could not be saved to %settings|"
-        "see botaoTecla1 |see botaoRelease @releaseAll|see groupFendril shown|connect");
     // Follow Radio: exactly one select per band change, none while the switch reports
     // transmitting or the antenna is busy, the operator's key until the band changes,
-    // and each band's last antenna when the radio comes back to it.
-    row("following rigctld: interlocks, the operator's key, each band's memory",
+    // and each band's last antenna when the radio comes back to it; in split, the TX
+    // frequency decides.
+    row("following rigctld: interlocks, the operator's key, memory, split; restarted",
         "rig up|follow rigctld|rig F 14200000|sent IGS2;|see followStatus 20m → 3|"
         "rig F 14100000|sim tx on|see botaoSend @alert|rig F 7100000|"
         "see followStatus 40m: waiting for RX|sim tx off|sent IGS4;|sim busy 3|"
         "see botaoBusy3 @busy|rig F 14200000|see followStatus 20m: 3 busy|sim busy none|"
         "sent IGS2;|press botaoTecla6|sent IGS5;|rig F 7050000|sent IGS4;|rig F 14250000|"
-        "sent IGS5;|see followStatus 20m → 6");
-    row("following rigctld: the split TX frequency decides; rigctld gone and back",
-        "rig up|follow rigctld|rig F 7100000|sent IGS4;|rig S 1 VFOB|rig I 14200000|"
-        "sent IGS2;|rig down|see followStatus Radio: no connection|rig up|"
+        "sent IGS5;|rig S 1 VFOB|rig I 7100000|sent IGS4;|rig I 14200000|sent IGS5;|"
+        "rig down|see followStatus Radio: no connection|rig up|"
         "see followStatus 145.000 MHz: no band|rig F 7100000|sent IGS4;");
+    // Another root, an unclosed one, another radio's: none of them moves the switch.
     row("following N1MM: only RadioInfo of the radio with transmit focus",
         "follow n1mm|n1mm 1 710000 2 False|n1mm raw <contactinfo><TXFreq>710000</TXFreq>"
         "</contactinfo>|n1mm raw <RadioInfo><TXFreq>710000</TXFreq>|"
@@ -183,6 +151,7 @@ void JourneysTest::journey()
     // Nothing beyond what the journey expected reached the controller.
     QVERIFY(station.settle());
     QCOMPARE(station.framesSince(mark), sent);
+    QCOMPARE(station.boxes, QStringList());
 }
 
 void JourneysTest::run(Station &station, const QString &step)
@@ -209,16 +178,6 @@ void JourneysTest::run(Station &station, const QString &step)
         QAction *action = station.action(arg);
         QVERIFY2(action && action->isEnabled(), qPrintable(step));
         action->trigger();
-    } else if (verb == "type") {
-        auto *edit = window->findChild<QLineEdit *>(name);
-        QVERIFY2(edit && edit->isVisible(), qPrintable(step));
-        edit->selectAll();
-        QTest::keyClicks(edit, rest);
-        QCOMPARE(edit->text(), rest);
-    } else if (verb == "ok") {
-        auto *box = window->findChild<QDialogButtonBox *>("buttonBox");
-        QVERIFY(box && box->isVisible());
-        QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
     } else if (verb == "remote") {
         remote = std::make_unique<RemoteLine>();
         const QString error = remote->start(station.link, station.dir.path());
@@ -235,17 +194,12 @@ void JourneysTest::run(Station &station, const QString &step)
         sent << arg.toLatin1();
         QTRY_COMPARE_WITH_TIMEOUT(station.framesSince(mark), sent, patience);
     } else if (verb == "see") {
-        QTRY_COMPARE_WITH_TIMEOUT(seen(window->findChild<QWidget *>(name), rest), rest,
-                                  patience);
+        QTRY_COMPARE_WITH_TIMEOUT(seen(window->findChild<QWidget *>(name), rest), rest, patience);
     } else if (verb == "status") {
         const QString text = QString(arg).replace("%settings", panelSettingsPath());
         QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(), text, patience);
-    } else if (verb == "boxes") {
-        QTRY_COMPARE_WITH_TIMEOUT(station.boxes.size(), arg.toInt(), patience);
-        QVERIFY(station.boxes.count("Critical Error") == station.boxes.size());
     } else if (verb == "answered") {
-        QTRY_VERIFY_WITH_TIMEOUT(station.countSince(mark, "tx", name) >= rest.toInt(),
-                                 patience);
+        QTRY_VERIFY_WITH_TIMEOUT(station.countSince(mark, "tx", name) >= rest.toInt(), patience);
     } else if (verb == "rig" || verb == "follow" || verb == "n1mm") {
         radio(station, verb, arg);
     } else {

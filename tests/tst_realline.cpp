@@ -31,11 +31,16 @@ private slots:
     void lineConditions_data()
     {
         QTest::addColumn<QStringList>("simulator");
-        QTest::newRow("9600 baud, 12 ms late") << QStringList{"--baud", "9600", "--delay", "12"};
-        QTest::newRow("11 bytes, the rest 30 ms later") << QStringList{"--chunk", "11,30"};
-        QTest::newRow("noise between answers")
-            << QStringList{"--baud", "9600", "--noise", "300"};
-        QTest::newRow("two short frames before each") << QStringList{"--short", "8"};
+        QTest::addColumn<int>("lateMs");    // the least time from a poll to its answer's end
+        QTest::addColumn<QString>("proof"); // a log entry only such a line makes
+        auto row = [](const char *name, const QString &args, int lateMs, const char *proof) {
+            QTest::newRow(name) << args.split(' ') << lateMs << QString(proof);
+        };
+        // 13 bytes at 9600 baud: 12.5 ms from the first byte to the last.
+        row("9600 baud, 12 ms late", "--baud 9600 --delay 12", 24, "");
+        row("11 bytes, the rest 30 ms later", "--chunk 11,30", 30, "");
+        row("noise between answers", "--baud 9600 --noise 300", 12, "event noise");
+        row("two short frames before each", "--short 8", 0, "tx short");
     }
     // On every connect the firmware line appears and the status answers are decoded, each
     // once; then, kept connected, the link stays alive and nothing phantom is painted.
@@ -69,6 +74,19 @@ private slots:
         }
         QVERIFY(linkSession.statusFrames >= s.countSince(mark, "tx", "poll") - 1);
         QVERIFY(linkSession.statusFrames >= 10);
+        // The line really was as the row says, or the rest would prove nothing.
+        double asked = 0, least = 1e9;
+        for (const SimLine &l : s.log()) {
+            if (l.kind == "poll" && l.dir == "rx")
+                asked = l.ms;
+            else if (l.kind == "poll")
+                least = qMin(least, l.ms - asked);
+        }
+        QFETCH(int, lateMs);
+        QFETCH(QString, proof);
+        QVERIFY2(least >= lateMs - 1, qPrintable(QString("%1 ms").arg(least)));
+        QVERIFY(proof.isEmpty()
+                || s.countSince(0, proof.section(' ', 0, 0), proof.section(' ', 1)));
     }
 
     // A transceiver's CAT port answers every poll with ";"-terminated text: not ours.
@@ -132,8 +150,9 @@ private slots:
         QVERIFY(words >= 12); // Release twice and the last TX choice, each round
     }
 
-    // The adapter pulled and back 3 s later on the same path: one box, then the panel
-    // connects again by itself. Disconnect while it waits ends the waiting.
+    // The adapter pulled and back 3 s later on the same path: one box, raised over a closed
+    // port, then the panel connects again by itself. Disconnect while it waits ends the
+    // waiting; Connect by hand is the way back then.
     void reconnectsAutomatically()
     {
         Station s;
@@ -155,6 +174,7 @@ private slots:
         QTest::qWait(4500); // the simulator is back, and two attempts would have passed
         QVERIFY(!serialPort->isOpen());
         QCOMPARE(s.window->statusBar()->currentMessage(), QStringLiteral("Disconnected"));
+        QVERIFY(s.connectTo(s.link) && s.settle(1));
     }
 };
 
