@@ -7,6 +7,7 @@
 #include "link/linksession.h"
 #include "link/pacing.h"
 #include "panel/styles.h"
+#include "tables.h"
 
 // The link on lines as real adapters make them: bytes paced at the baud rate, answers
 // late and in pieces, noise, frames of the wrong length, a device that is not ours, a
@@ -34,7 +35,7 @@ private slots:
         QTest::addColumn<int>("lateMs");    // the least time from a poll to its answer's end
         QTest::addColumn<QString>("proof"); // a log entry only such a line makes
         auto row = [](const char *name, const QString &args, int lateMs, const char *proof) {
-            QTest::newRow(name) << args.split(' ') << lateMs << QString(proof);
+            ::row(name, args.split(' '), lateMs, QString(proof));
         };
         // 13 bytes at 9600 baud: 12.5 ms from the first byte to the last.
         row("9600 baud, 12 ms late", "--baud 9600 --delay 12", 24, "");

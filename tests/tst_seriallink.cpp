@@ -10,12 +10,15 @@
 #include "frames.h"
 #include "link/clock.h"
 #include "link/criticalbox.h"
+#include "link/pacing.h"
 #include "link/protocol.h"
 #include "link/seriallink.h"
+#include "link/threadleitura.h"
 #include "panel/panelstate.h"
 #include "panel/styles.h"
 #include "ptypair.h"
 #include "serialsettings/settingsdialog.h"
+#include "tables.h"
 
 // The serial link over real pseudo-terminals: the panel's QSerialPort on the slave, the
 // test as the controller on the master.
@@ -119,7 +122,7 @@ private slots:
         const QByteArray phantom("IGT\5\0\xFF\0\x01;IGT\5\0\xFF\0\x01;"); // two of 8
         auto row = [](const char *name, const QByteArrayList &writes, const char *alive, int txPos,
                       const QByteArray &waiting = {}) {
-            QTest::newRow(name) << waiting << writes << QByteArray(alive) << txPos;
+            ::row(name, waiting, writes, QByteArray(alive), txPos);
         };
         row("11 bytes, then 2", {status.left(11), status.mid(11)}, "-+", 2);
         row("noise, a cut answer, a whole one",
@@ -174,6 +177,18 @@ private slots:
         QCOMPARE(wire, QStringList({"T ms TX 4 49 47 57 3b |IGW;|", "T ms RX 2 dropped 7a 7a |zz|",
                                     "T ms RX 13 accepted 49 47 54 03 00 7f 00 00 00 00 00 01 3b "
                                     "|IGT.........;|"}));
+    }
+
+    // The pacing thread counts from the last frame the port took, not from its own last
+    // decision: while that stamp lies ahead, it posts no send at all. The GUI thread is
+    // held meanwhile, so a send posted in that time would stay posted.
+    void pacingCountsFromTheLastFrameWritten()
+    {
+        const auto restore = qScopeGuard([] { lastFrameWritten = PacingTime(0); });
+        lastFrameWritten = pacingNow() + std::chrono::seconds(10);
+        ThreadLeitura pacing(window);
+        QThread::msleep(400); // sixteen cycles
+        QVERIFY(!sendPosted);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "radio/rigctldcycle.h"
 #include "radio/rigctldreply.h"
 #include "radio/rigctldsource.h"
+#include "tables.h"
 
 // Where the panel learns the radio's frequency: rigctld's answers and N1MM's
 // broadcasts as parsed, a listener that never answers, datagrams on a shared
@@ -61,7 +62,7 @@ private slots:
         QTest::addColumn<QString>("followedBy"); // the settings among 0, 1, 2 that take it
         auto row = [](const char *name, const QByteArray &datagram, const char *parsed,
                       const char *followedBy) {
-            QTest::newRow(name) << datagram << QString(parsed) << QString(followedBy);
+            ::row(name, datagram, QString(parsed), QString(followedBy));
         };
         auto info = [](const char *in) { return "<RadioInfo>" + QByteArray(in) + "</RadioInfo>"; };
         const QByteArray atLimit = sample + QByteArray(maxRadioInfoSize - sample.size(), ' ');
@@ -123,7 +124,7 @@ private slots:
         for (char c : split + "get_ptt:\nPTT: 1\nRPRT 0\n")
             bytes << QByteArray(1, c);
         auto row = [](const char *name, const QByteArrayList &pieces, const QString &result) {
-            QTest::newRow(name) << pieces << result;
+            ::row(name, pieces, result);
         };
         row("split, byte by byte, transmitting", bytes, all + "14080000 +");
         row("cut mid-line, CRLF, data PTT", {split + "get_p", "tt:\r\nPTT: 3\r\nRPRT 0\r\n"},
