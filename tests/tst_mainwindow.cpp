@@ -79,7 +79,7 @@ private slots:
         for (int p = 0; p < 8; ++p)
             QTest::addRow("F%d", p + 1) << Qt::Key_F1 + p << 0 << false << QString("S0%1").arg(p);
         row("Shift+F3", int(Qt::Key_F3), int(Qt::ShiftModifier), false, "S02");
-        row("F7 held: acts once", int(Qt::Key_F7), 0, true, "");
+        row("F7 auto-repeat: ignored", int(Qt::Key_F7), 0, true, "");
         row("F9", int(Qt::Key_F9), 0, false, "");
         row("letter A", int(Qt::Key_A), 0, false, "");
     }
