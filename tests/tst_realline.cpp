@@ -1,5 +1,4 @@
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -9,6 +8,7 @@
 #include "link/pacing.h"
 #include "panel/styles.h"
 #include "tables.h"
+#include "wiretap.h"
 
 // The link on lines as real adapters make them: bytes paced at the baud rate, answers
 // late and in pieces, noise, frames of the wrong length, a device that is not ours, a
@@ -117,19 +117,7 @@ private slots:
     // stamps also carry how late it was scheduled to read, which a loaded machine varies.
     void stallKeepsSpacingOnTheWire()
     {
-        static QList<QPair<qint64, QString>> written; // ms, the frame as text
-        written.clear();
-        QLoggingCategory::setFilterRules("orvik.wire.debug=true");
-        const QtMessageHandler handler = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
-                const QStringList w = message.split(' ');
-                if (QByteArray(context.category) == "orvik.wire" && w.value(2) == "TX")
-                    written.append({w[0].toLongLong(), w.last()});
-            });
-        const auto restore = qScopeGuard([handler] {
-            qInstallMessageHandler(handler);
-            QLoggingCategory::setFilterRules(QString());
-        });
+        const WireTap tap;
         Station s;
         QCOMPARE(s.startSimulator({"--baud", "9600"}), QString());
         s.openWindow();
@@ -165,7 +153,12 @@ private slots:
         // Whole milliseconds: a gap of more than 100 reads as at least 100.
         qint64 previous = -1;
         int words = 0;
-        for (const auto &[ms, frame] : std::as_const(written)) {
+        for (const QString &line : WireTap::lines()) {
+            const QStringList w = line.split(' '); // "1234 ms TX 5 ... |IGT3;|"
+            if (w.value(2) != "TX")
+                continue;
+            const qint64 ms = w[0].toLongLong();
+            const QString frame = w.last();
             const bool poll = frame == "|IGT3;|" || frame == "|IGW;|";
             words += !poll;
             QVERIFY2(previous < 0 || ms - previous >= (poll ? 150 : 100),

@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QComboBox>
-#include <QLoggingCategory>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -19,6 +18,7 @@
 #include "ptypair.h"
 #include "serialsettings/settingsdialog.h"
 #include "tables.h"
+#include "wiretap.h"
 
 // The serial link over real pseudo-terminals: the panel's QSerialPort on the slave, the
 // test as the controller on the master.
@@ -27,8 +27,7 @@ class TestSerialLink : public QObject
     Q_OBJECT
     QTemporaryDir dataHome;
     MainWindow *window = nullptr;
-    QStringList boxes;              // title, then the status line shown while the box was up
-    inline static QStringList wire; // the orvik.wire lines, the time stamp as "T"
+    QStringList boxes; // title, then the status line shown while the box was up
 
     QString status() const { return window->statusBar()->currentMessage(); }
     // The status line, then "+" or "-" for Configure and Connect being enabled.
@@ -159,21 +158,18 @@ private slots:
     // verdict, the bytes in hex and as text.
     void wireTraceLines()
     {
-        wire.clear();
-        QLoggingCategory::setFilterRules("orvik.wire.debug=true");
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
-                if (QByteArray(context.category) == "orvik.wire")
-                    wire << QString(message).replace(QRegularExpression("^\\d+ ms "), "T ms ");
-            });
-        PtyPair pty;
-        const bool connected = connectTo(pty);
-        const QByteArray answer = "zz" + statusFrame(3, 0, 0x7F);
-        const bool written = pty.write(answer) && waitForWaiting(answer.size());
-        window->callReceber(window);
-        qInstallMessageHandler(previous);
-        QLoggingCategory::setFilterRules(QString());
-        QVERIFY(connected && written);
+        QStringList wire;
+        {
+            const WireTap tap;
+            PtyPair pty;
+            const bool connected = connectTo(pty);
+            const QByteArray answer = "zz" + statusFrame(3, 0, 0x7F);
+            const bool written = pty.write(answer) && waitForWaiting(answer.size());
+            window->callReceber(window);
+            QVERIFY(connected && written);
+            for (const QString &line : WireTap::lines())
+                wire << QString(line).replace(QRegularExpression("^\\d+ ms "), "T ms ");
+        }
         QCOMPARE(wire, QStringList({"T ms TX 4 49 47 57 3b |IGW;|", "T ms RX 2 dropped 7a 7a |zz|",
                                     "T ms RX 13 accepted 49 47 54 03 00 7f 00 00 00 00 00 01 3b "
                                     "|IGT.........;|"}));

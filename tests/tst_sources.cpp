@@ -3,6 +3,7 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include "journeyfixture.h"
 #include "radio/n1mmsource.h"
 #include "radio/radioinfo.h"
 #include "radio/rigctldcycle.h"
@@ -31,13 +32,6 @@ struct Heard
 QString show(const RadioReading &r)
 {
     return QString("%1 %2").arg(r.txHz).arg("?-+"[int(r.ptt)]);
-}
-
-quint16 freePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost);
-    return s.serverPort();
 }
 
 // As N1MM sends it, with the elements the panel has no use for.
@@ -189,7 +183,7 @@ private slots:
     // broadcast there.
     void n1mmSharedPort()
     {
-        const quint16 port = freePort();
+        const quint16 port = freeLoopbackPort();
         N1mmSource focus(port, 0), second(port, 2);
         Heard heardFocus(&focus), heardSecond(&second);
         focus.start();
@@ -211,7 +205,7 @@ private slots:
     // lost once, and a broadcast after either is a reading again.
     void n1mmLostAndBack()
     {
-        const quint16 port = freePort();
+        const quint16 port = freeLoopbackPort();
         QUdpSocket blocker;
         QVERIFY(blocker.bind(QHostAddress::AnyIPv4, port, QUdpSocket::DontShareAddress));
         N1mmSource source(port, 2);

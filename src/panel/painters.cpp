@@ -28,9 +28,7 @@ void MainWindow::clearUI(MainWindow *w)
     if (!w)
         return;
     const Ui::mainWindow *form = w->ui;
-    const QVector<QWidget *> keys =
-        widgetList(rotorKeys(form), form->botaoSplit, form->botaoSuperSplit, form->botaoSend,
-                   form->botaoPower, txKeys(form), busyKeys(form), rxKeys(form));
-    for (QWidget *widget : keys)
-        applyStyle(widget, styleIdle);
+    forEachWidget([](QWidget *key) { applyStyle(key, styleIdle); }, rotorKeys(form),
+                  form->botaoSplit, form->botaoSuperSplit, form->botaoSend, form->botaoPower,
+                  txKeys(form), busyKeys(form), rxKeys(form));
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QVector>
 #include <array>
 #include <cstddef>
 
@@ -23,22 +22,21 @@ std::array<QPushButton *, rotorCount> rotorKeys(const Ui::mainWindow *ui); // bo
 std::array<QLabel *, txKeyCount> antennaLabels(const Ui::mainWindow *ui);  // labelAnt1..8
 std::array<QLabel *, rxKeyCount> rxLabels(const Ui::mainWindow *ui);       // RTX, RX1..RX4
 
-// Groups and single widgets, one after another, as one list.
-inline void appendWidgets(QVector<QWidget *> &list, QWidget *widget)
+// Calls f on each widget of the groups and single widgets given, in order. Nothing is
+// collected on the way: the silent-link painter walks the panel forty times a second.
+template<typename F> void visitWidgets(const F &f, QWidget *widget)
 {
-    list.append(widget);
+    f(widget);
 }
-template<typename W, std::size_t N>
-void appendWidgets(QVector<QWidget *> &list, const std::array<W *, N> &group)
+template<typename F, typename W, std::size_t N>
+void visitWidgets(const F &f, const std::array<W *, N> &group)
 {
     for (W *widget : group)
-        list.append(widget);
+        f(widget);
 }
-template<typename... Parts> QVector<QWidget *> widgetList(const Parts &...parts)
+template<typename F, typename... Parts> void forEachWidget(const F &f, const Parts &...parts)
 {
-    QVector<QWidget *> list;
-    (appendWidgets(list, parts), ...);
-    return list;
+    (visitWidgets(f, parts), ...);
 }
 
 // Gives each key of a group its style, in order.

@@ -21,11 +21,10 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 void MainWindow::resizeAllTexts(long size)
 {
     // The receive keys and botaoSuperSplit keep the size the form gives them.
-    const QVector<QWidget *> panel =
-        widgetList(busyKeys(ui), txKeys(ui), rotorKeys(ui), ui->botaoPower, ui->botaoRelease,
-                   ui->botaoSend, ui->botaoSplit, rxLabels(ui), antennaLabels(ui));
-    for (QWidget *widget : panel)
-        setWidgetPixelSize(widget, groupPixelSize(size, TextGroup::Panel));
+    const int panelSize = groupPixelSize(size, TextGroup::Panel);
+    forEachWidget([this, panelSize](QWidget *widget) { setWidgetPixelSize(widget, panelSize); },
+                  busyKeys(ui), txKeys(ui), rotorKeys(ui), ui->botaoPower, ui->botaoRelease,
+                  ui->botaoSend, ui->botaoSplit, rxLabels(ui), antennaLabels(ui));
     setWidgetPixelSize(ui->label, groupPixelSize(size, TextGroup::Orvik));
     setWidgetPixelSize(ui->label_2, groupPixelSize(size, TextGroup::RemoteControl));
     setWidgetPixelSize(ui->labelKorvane, groupPixelSize(size, TextGroup::Korvane));
@@ -42,12 +41,13 @@ void MainWindow::setWidgetPixelSize(QWidget *widget, int pixelSize)
 // Each widget scales from its own place in the form, so the order is free.
 void MainWindow::registerResizableWidgets()
 {
-    const QVector<QWidget *> scaled =
-        widgetList(ui->frame, busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
-                   ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label,
-                   ui->label_2, rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend,
-                   ui->botaoPower, ui->labelID, ui->labelFWVersion, antennaLabels(ui));
-    for (QWidget *widget : scaled)
-        anchorLayout->addWidget(AnchorProportional, AnchorProportional, AnchorProportional,
-                                AnchorProportional, widget);
+    forEachWidget(
+        [this](QWidget *widget) {
+            anchorLayout->addWidget(AnchorProportional, AnchorProportional, AnchorProportional,
+                                    AnchorProportional, widget);
+        },
+        ui->frame, busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
+        ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label, ui->label_2,
+        rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend, ui->botaoPower,
+        ui->labelID, ui->labelFWVersion, antennaLabels(ui));
 }
