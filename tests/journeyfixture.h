@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSerialPort>
@@ -22,16 +23,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "app/criticalbox.h"
 #include "app/mainwindow.h"
-#include "link/clock.h"
-#include "link/criticalbox.h"
-#include "link/seriallink.h"
-#include "link/threadleitura.h"
-#include "panel/panelstate.h"
+#include "link/controllerlink.h"
 #include "serialsettings/settingsdialog.h"
 
 // The whole station in one process: the controller simulator on its pseudo-terminal, the
-// panel's window with its real pacing thread. Shared by the end-to-end tests and bench/.
+// panel's window with its real link thread. Shared by the end-to-end tests and bench/.
 
 inline bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 {
@@ -106,13 +104,10 @@ public:
     QString logPath = dir.filePath("sim.jsonl");
     QProcess sim;
     std::unique_ptr<MainWindow> window;
-    std::unique_ptr<ThreadLeitura> pacing;
-    QStringList boxes; // titles of the critical boxes raised, " (port open)" if it was
+    QStringList boxes; // titles of the boxes a failed open raised
 
     ~Station()
     {
-        if (pacing)
-            pacing->stopAndWait();
         window.reset();
         setCriticalBoxHook({});
         if (sim.state() != QProcess::NotRunning) {
@@ -135,21 +130,29 @@ public:
         return banner.endsWith(link) ? QString() : "unexpected banner: " + banner;
     }
 
-    // State as at program start, window shown, pacing on.
+    // State as at program start, window shown, its link running.
     void openWindow()
     {
-        // A box shown over an open port would have its own event loop repeat the loss.
-        setCriticalBoxHook([this](QWidget *, const QString &title, const QString &) {
-            boxes << title + (serialPort && serialPort->isOpen() ? " (port open)" : "");
-        });
-        panelState = PanelState{};
-        lastPacketTime = monotonicMs();
+        // The box of a failed open is modal; a test watches it instead.
+        setCriticalBoxHook(
+            [this](QWidget *, const QString &title, const QString &) { boxes << title; });
         window = std::make_unique<MainWindow>();
         window->show();
-        pacing = std::make_unique<ThreadLeitura>(window.get());
     }
 
     QAction *action(const QString &name) const { return window->findChild<QAction *>(name); }
+    ControllerLink *controller() const { return window->controllerLink(); }
+
+    // The titles of the boxes open over the window now (a lost link's box holds nothing
+    // up, so it stays until somebody closes it).
+    QStringList openBoxes() const
+    {
+        QStringList titles;
+        for (QMessageBox *box : window->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                titles << box->windowTitle();
+        return titles;
+    }
 
     // Serial Settings › Custom, the path typed in, Apply, then File › Connect.
     bool connectTo(const QString &path)
@@ -164,8 +167,13 @@ public:
         ports->lineEdit()->selectAll();
         QTest::keyClicks(ports->lineEdit(), path);
         QTest::mouseClick(dialog->findChild<QPushButton *>("applyButton"), Qt::LeftButton);
+        // The link opens in its own thread and says so from there; heard in this one.
+        QObject listener;
+        int opened = 0, failed = 0;
+        QObject::connect(controller(), &ControllerLink::opened, &listener, [&] { ++opened; });
+        QObject::connect(controller(), &ControllerLink::openFailed, &listener, [&] { ++failed; });
         action("actionConnect_to_KELMAR")->trigger();
-        return serialPort && serialPort->isOpen();
+        return waitFor([&] { return opened + failed > 0; }, 5000) && opened > 0;
     }
 
     void say(const QByteArray &consoleLine) { sim.write(consoleLine + '\n'); }

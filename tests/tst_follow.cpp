@@ -31,8 +31,8 @@ private slots:
         QTEST(bandOf(hz), "band");
     }
 
-    // Steps: on | off | f <Hz> [ptt|rx] | lost | sw <antenna> [tx] [busy<n>] [split] |
-    // press <n> | = <status>. "sent" lists every action: tx<n> and the receive key.
+    // Steps: on | off | f <Hz> [ptt|rx] | lost | sw <antenna> [tx] [busy<n>] |
+    // mode split|normal | press <n> | = <status>. "sent" lists every action: tx<n> and the receive key.
     void follow_data()
     {
         columns<QString, QString>({"script", "sent"});
@@ -54,7 +54,9 @@ private slots:
             "on|sw 1|f 14600000|= 14.600 MHz: no band|f 21200000|= 15m: no antenna|lost|"
             "= Radio: no connection|sw 1",
             "");
-        row("split set up: held", "on|sw 1 split|f 14200000|= 20m: split in use|sw 1", "tx3");
+        // The panel's mode counts as it is now, not as the last report found it.
+        row("split set up after the report: held until normal again",
+            "on|sw 1|mode split|f 14200000|= 20m: split in use|sw 1|mode normal", "tx3");
         row("no report yet", "on|f 14200000|= 20m: waiting for the switch|sw 1", "tx3");
         row("off, then on", "sw 1|f 14200000|= Follow off|on", "tx3");
     }
@@ -78,11 +80,13 @@ private slots:
             } else if (w[0] == "lost") {
                 action = follower.sourceLost("refused");
             } else if (w[0] == "sw") {
-                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF, !w.contains("split")};
+                ControllerReport report{w[1].toInt(), w.contains("tx"), 0xFF};
                 for (const QString &word : w)
                     if (word.startsWith("busy"))
                         report.freeMask &= quint8(~(1u << (word.mid(4).toInt() - 1)));
                 action = follower.controllerReported(report);
+            } else if (w[0] == "mode") {
+                action = follower.setPanelNormal(w[1] == "normal");
             } else if (w[0] == "press") {
                 follower.operatorChoseTx(w[1].toInt());
             } else if (w[0] == "=") {

@@ -85,7 +85,7 @@ void JourneysTest::journey_data()
         "see botaoTecla4 @selected");
     row("Disconnect drops a press; Connect works again",
         "menu actionDisconnect|status Disconnected|see botaoPower @idle|press botaoTecla4|"
-        "drained|connect|"
+        "wait 300|connect|"
             + QString(connected)
             + "press botaoTecla5|sent IGS4;|"
               "see botaoTecla5 @selected");
@@ -115,6 +115,14 @@ void JourneysTest::journey_data()
         "sent IGS5;|rig S 1 VFOB|rig I 7100000|sent IGS4;|rig I 14200000|sent IGS5;|"
         "rig down|see followStatus Radio: no connection|rig up|"
         "see followStatus 145.000 MHz: no band|rig F 7100000|sent IGS4;");
+    // The band changes while the operator sets up a split and no report has come since:
+    // the select waits for the panel to be back in its normal mode, and is never taken as
+    // the split's partner.
+    row("following N1MM against an open split set-up",
+        "follow n1mm|n1mm 2 710000 2 False|sent IGS4;|sim silent on|menu actionSplit|"
+        "press botaoSplit|n1mm 2 1420000 2 False|see followStatus 20m: split in use|wait 500|"
+        "menu actionSuper_Split|press botaoSuperSplit|press botaoTecla2|press botaoSuperSplit|"
+        "sent IGQ\x02;|sent IGS2;|sim silent off");
     // Another root, an unclosed one, another radio's: none of them moves the switch.
     row("following N1MM: only RadioInfo of the radio with transmit focus",
         "follow n1mm|n1mm 1 710000 2 False|n1mm raw <contactinfo><TXFreq>710000</TXFreq>"
@@ -151,7 +159,7 @@ void JourneysTest::journey()
     // Nothing beyond what the journey expected reached the controller.
     QVERIFY(station.settle());
     QCOMPARE(station.framesSince(mark), sent);
-    QCOMPARE(station.boxes, QStringList());
+    QCOMPARE(station.boxes + station.openBoxes(), QStringList());
 }
 
 void JourneysTest::run(Station &station, const QString &step)
@@ -188,8 +196,8 @@ void JourneysTest::run(Station &station, const QString &step)
         const QString path = remote ? remote->path : station.link;
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path), patience);
         QVERIFY(station.connectTo(path));
-    } else if (verb == "drained") {
-        QTRY_COMPARE_WITH_TIMEOUT(window->switchQueue.pendingCount(), 0, patience);
+    } else if (verb == "wait") {
+        QTest::qWait(arg.toInt());
     } else if (verb == "sent") {
         sent << arg.toLatin1();
         QTRY_COMPARE_WITH_TIMEOUT(station.framesSince(mark), sent, patience);

@@ -80,19 +80,21 @@ private slots:
         QTEST(int(commandArgument(*outcome.word)), "argument");
     }
 
-    // With their menu options off, the mode keys and the rotor slots no widget is wired to
-    // do nothing; the split slot of that kind toggles without a gate.
+    // With their menu options off, the mode keys do nothing; Split on, the Split key
+    // switches the controller's split off.
     void gatesOnTheWindow()
     {
         QVERIFY(f.open());
-        panelState.splitActive = 1;
-        panelState.superSplitMask = 5;
+        const PanelState splitOn = state(0, 0, 5, {{split, 1}});
+        f.window->panelModel().setState(splitOn);
         for (const char *key : {"botaoSplit", "botaoSuperSplit", "botaoRotor1", "botaoRotor4"})
             f.get<QPushButton>(key)->click();
-        QVERIFY(QMetaObject::invokeMethod(f.window.get(), "on_rotor2_clicked"));
-        QCOMPARE(f.queued() + f.message(), QString());
-        QVERIFY(QMetaObject::invokeMethod(f.window.get(), "on_split_clicked"));
-        QCOMPARE(f.queued() + f.message(), "P00" + QString(splitOff));
+        QVERIFY(same(f.window->panelModel().state(), splitOn));
+        QCOMPARE(f.message(), QString());
+        f.trigger("actionSplit");
+        f.get<QPushButton>("botaoSplit")->click();
+        QCOMPARE(f.message(), QString(splitOff));
+        QCOMPARE(f.window->panelModel().state().splitActive, quint8(0));
     }
 };
 

@@ -1,12 +1,13 @@
-#include <QLabel>
 #include <QtTest>
 
 #include "frames.h"
 #include "link/protocol.h"
 #include "link/responses.h"
+#include "panel/keyboard.h"
 #include "panel/keystyles.h"
+#include "panel/panelmodel.h"
+#include "panelstates.h"
 #include "tables.h"
-#include "windowfixture.h"
 
 namespace {
 
@@ -18,35 +19,22 @@ template<std::size_t N> QByteArray letters(const std::array<KeyStyle, N> &styles
     return out;
 }
 
+SwitchStatus status(const QByteArray &frame)
+{
+    return SwitchStatus::decode(frame).value_or(SwitchStatus{});
+}
+
 } // namespace
 
-// The panel state: key presses, the style decision per key, and the responses that feed it.
+// The panel state: key presses, the style decision per key, the responses that feed it,
+// and the look of the whole panel that the window paints.
 // Letters: i idle, s selected, g group, a active, b standby, r receive selected, R alert,
 // B busy, G link up, - left as it is.
 class PanelTest : public QObject
 {
     Q_OBJECT
-    WindowFixture f;
-
-    // What callReceber leaves for one read: the bytes at 0, their count in rxLength, and
-    // whatever earlier reads left beyond them.
-    void decode(const QByteArray &bytes)
-    {
-        std::memcpy(rxBuffer, bytes.constData(), size_t(bytes.size()));
-        rxLength = int(bytes.size());
-        f.window->processaPacoteRecebido(f.window.get());
-    }
-    QByteArray looks(const QStringList &names)
-    {
-        QByteArray out;
-        for (const QString &name : names)
-            out += name.isEmpty() ? ' ' : f.look("botao" + name);
-        return out;
-    }
 
 private slots:
-    void cleanup() { f.window.reset(); }
-
     void keys_data()
     {
         // expected: TX 1..8, super split, RTX + RX 1..4
@@ -137,20 +125,17 @@ private slots:
     void receiveMode_data()
     {
         // lit: RTX + RX 1..4
-        columns<int, int, QByteArray, bool>({"modeBefore", "field", "lit", "restored"});
-        row("0 -> 1 restores the last", 0, 1, QByteArray("iiiri"), true);
-        row("1 -> 0 is RTX", 1, 0, QByteArray("riiii"), false);
-        row("unknown value from 1", 1, 7, QByteArray("iirii"), false);
+        columns<int, int, QByteArray>({"modeBefore", "field", "lit"});
+        row("0 -> 1 restores the last", 0, 1, QByteArray("iiiri"));
+        row("1 -> 0 is RTX", 1, 0, QByteArray("riiii"));
+        row("unknown value from 1", 1, 7, QByteArray("iirii"));
     }
     void receiveMode()
     {
         QFETCH(int, modeBefore);
         QFETCH(int, field);
         PanelState s = state(0, 0, 0, {{rxMode, quint8(modeBefore)}, {rxPos, 2}, {lastRx, 3}});
-        const QByteArray frame = statusFrame(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field));
-        const auto *bytes = reinterpret_cast<const quint8 *>(frame.constData());
-        QTEST(beginStatusResponse(s, bytes).rxAntennaRestored, "restored");
-        QVERIFY(!beginStatusResponse(s, bytes).rxAntennaRestored); // once
+        beginStatusResponse(s, status(statusFrame(0, 0, 0xFF, 0, 0, 0, 0, 0, quint8(field))));
         QTEST(letters(decideRxKeyStyles(s)), "lit");
         QCOMPARE(s.lastRxPos, quint8(3));
     }
@@ -169,7 +154,7 @@ private slots:
     void indicators()
     {
         QFETCH(QByteArray, frame);
-        const auto s = decideStatusIndicatorStyles(reinterpret_cast<const quint8 *>(frame.data()));
+        const auto s = decideStatusIndicatorStyles(status(frame));
         QTEST(letters(s.busy) + ' ' + letters(s.rotors) + ' ' + styleLetter(s.split)
                   + styleLetter(s.send),
               "looks");
@@ -194,21 +179,67 @@ private slots:
         QTEST(isCompleteResponse(reinterpret_cast<const quint8 *>(bytes.data()), read), "complete");
     }
 
-    // The report right after a TX press still shows the old antenna: only the link
-    // indicator reacts. The split flag is taken after the TX keys are painted, so the split
-    // pair appears with the second decoded report that says split is on.
-    void reportsAfterPressAndSplit()
+    // The whole panel as the window paints it, event by event. The report right after a TX
+    // press still shows the old antenna: only the link indicator reacts. The split flag is
+    // taken after the TX keys are painted, so the pair appears with the second report that
+    // says split is on. Silence darkens every key, whatever was set up, and stays dark.
+    void look_data()
     {
-        QVERIFY(f.open(false));
-        f.window->enviaComutacao(5);
-        QByteArrayList seen;
-        for (int report = 0; report < 3; ++report) {
-            decode(statusFrame(1, 1, 0x00, 2, 0, 0, 5, 0, 0));
-            seen << looks({"Tecla2", "Tecla6", "Busy1", "Power"});
+        // steps: press <pos> | report | silent | rx <index>
+        // seen per step: TX 1..8, busy 1, split, super split, RTX + RX1..4, power
+        columns<QString, QStringList>({"steps", "seen"});
+        row("press, then reports with split on", QString("press 5|report|report|report"),
+            QStringList{"iiiiisii - - i ----- G", "iiiiisii - - i ----- G",
+                        "isiiiiii B R i iriii G", "ibiiiaii B R i iriii G"});
+        row("silence after a split, then back", QString("report|report|silent|silent|report"),
+            QStringList{"isiiiiii B R i iriii G", "ibiiiaii B R i iriii G",
+                        "iiiiiiii i i i iiiii i", "iiiiiiii i i i iiiii i",
+                        "ibiiiaii B R i iriii G"});
+        row("a receive key darkens the receive keys until the next report",
+            QString("report|rx 1|report"),
+            QStringList{"isiiiiii B R i iriii G", "isiiiiii B R i iiiii G",
+                        "ibiiiaii B R i iirii G"});
+    }
+    void look()
+    {
+        QFETCH(QString, steps);
+        PanelModel panel;
+        QStringList seen;
+        for (const QString &step : steps.split('|')) {
+            const QString arg = step.section(' ', 1);
+            if (step.startsWith("press"))
+                panel.pressTx(qint8(arg.toInt()));
+            else if (step.startsWith("rx"))
+                panel.pressRx(qint8(arg.toInt()));
+            else if (step == "silent")
+                panel.setLinkAlive(false);
+            else
+                panel.statusReceived(status(statusFrame(1, 1, 0xFE, 0, 0, 0, 5, 0, 1)));
+            const PanelLook l = panel.look();
+            seen << letters(l.tx) + ' ' + styleLetter(l.busy[0]) + ' ' + styleLetter(l.split) + ' '
+                        + styleLetter(l.superSplit) + ' ' + letters(l.rx) + ' '
+                        + styleLetter(l.power);
         }
-        QCOMPARE(seen, (QByteArrayList{"is?G", "siBG", "baBG"}));
+        QTEST(seen, "seen");
+    }
+
+    // F1..F8 whatever modifier is held; a held key acts once; nothing else selects.
+    void functionKeys_data()
+    {
+        columns<int, bool, int>({"key", "repeat", "pos"});
+        for (int p = 0; p < 8; ++p)
+            QTest::addRow("F%d", p + 1) << Qt::Key_F1 + p << false << p;
+        row("F7 auto-repeat: ignored", int(Qt::Key_F7), true, -1);
+        row("F9", int(Qt::Key_F9), false, -1);
+        row("letter A", int(Qt::Key_A), false, -1);
+    }
+    void functionKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, repeat);
+        QTEST(functionKeyPosition(key, repeat), "pos");
     }
 };
 
-ORVIK_ISOLATED_SETTINGS_MAIN(PanelTest, "panel")
+QTEST_APPLESS_MAIN(PanelTest)
 #include "tst_panel.moc"

@@ -34,13 +34,11 @@ private slots:
     {
         QFETCH(char, letter);
         QFETCH(int, argument);
-        quint8 buffer[txBufferSize];
-        std::fill(buffer, buffer + txBufferSize, quint8(0xEE));
         const CommandWord word = makeCommandWord(letter, quint8(argument));
-        const int n = letter == 'T'   ? assemblePoll(buffer)
-                      : letter == 'W' ? assembleFirmwareQuery(buffer)
-                                      : assembleCommand(word, buffer);
-        QTEST(QByteArray(reinterpret_cast<const char *>(buffer), n), "expected");
+        QTEST(letter == 'T'   ? pollFrame()
+              : letter == 'W' ? firmwareQueryFrame()
+                              : commandFrame(word),
+              "expected");
     }
 };
 

@@ -2,32 +2,13 @@
 #include <QCommandLineParser>
 #include <QFont>
 #include <QIcon>
-#include <QLoggingCategory>
 #include <QStandardPaths>
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
 #include "config/settingspath.h"
-#include "link/threadleitura.h"
 
 namespace {
-const char unmatchedSlotsRule[] = "qt.core.qmetaobject.connectslotsbyname.warning=false";
-
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-// Qt 5 logs the by-name wiring's warnings in the general category rather than in their
-// own, so no rule can pick them out there: this handler drops exactly those lines and
-// passes every other message on.
-QtMessageHandler nextHandler = nullptr;
-void dropUnmatchedSlotWarnings(QtMsgType type, const QMessageLogContext &context,
-                               const QString &message)
-{
-    if (type == QtWarningMsg
-        && message.startsWith(
-            QLatin1String("QMetaObject::connectSlotsByName: No matching signal for ")))
-        return;
-    nextHandler(type, context, message);
-}
-#endif
 
 // --help and --version; the one positional argument keeps its old meaning, the name of
 // the settings files to use. process() answers --help and --version and stops at an
@@ -78,13 +59,6 @@ int main(int argc, char *argv[])
     // a GL-capable surface and the X11 platform loads the whole software GL stack: about
     // 50 MiB more memory and a slower start for nothing.
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
-    // The form keeps slots whose names match no signal; the by-name wiring warns about
-    // each of them at every start. Only that one category is quietened: every other
-    // warning still shows, and QT_LOGGING_RULES can bring these back.
-    QLoggingCategory::setFilterRules(QLatin1String(unmatchedSlotsRule));
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    nextHandler = qInstallMessageHandler(dropUnmatchedSlotWarnings);
-#endif
     int exitCode = 0;
     {
         QApplication application(argc, argv);
@@ -99,12 +73,7 @@ int main(int argc, char *argv[])
         application.setFont(interfaceFont);
         MainWindow window;
         window.show();
-        qRegisterMetaType<MainWindow *>("MainWindow*");
-        ThreadLeitura pacing(&window);
         exitCode = application.exec();
-        // The thread holds a plain pointer to the window: stop and join it before the
-        // window goes (locals die in reverse order, so the window outlives the thread).
-        pacing.stopAndWait();
     }
     unregisterResources();
     return exitCode;

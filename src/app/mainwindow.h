@@ -2,19 +2,22 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSerialPort>
 #include <QString>
+#include <memory>
 
-#include "panel/commandqueue.h"
-#include "serialsettings/serialsettings.h"
+#include "link/lineparameters.h"
+#include "link/switchstatus.h"
+#include "panel/panelmodel.h"
 
 class C4SAnchorLayout;
+class ControllerLink;
+class LinkThread;
+class QMessageBox;
 class RadioFollow;
 class about;
 class SettingsDialog;
 class QKeyEvent;
 class QResizeEvent;
-class QTimer;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -22,10 +25,10 @@ class mainWindow;
 }
 QT_END_NAMESPACE
 
-// The one window of the panel. Its slots are spread over the units of the
-// application shell (src/app), the device link (src/link), the switch panel
-// (src/panel) and the configuration (src/config); the pacing thread reaches the
-// first three by name, the form wires the on_ slots by object name.
+// The one window of the panel: a view of one PanelModel and the operator's hands on the
+// switch. Keys go to the model, which says what to send, and the words go to the
+// ControllerLink; what the link hears comes back as signals, goes into the model, and the
+// window paints the model's look. The window never touches the port.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -34,41 +37,25 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    C4SAnchorLayout *anchorLayout = nullptr;
-    CommandQueue switchQueue;
-
     // Applies the stored captions, ID, labels and the Enable / Release ALL states.
     void loadSettings();
-    // Logs the two legacy port keys of the panel settings file.
-    void loadPortSettings();
 
     SettingsDialog *settingsDialog() const { return settings; }
+    ControllerLink *controllerLink() const { return link; }
+    PanelModel &panelModel() { return panel; }
 
 public slots:
-    void callEnviar();
-    void callReceber(MainWindow *w);
-    void callEnvioFila();
     void openSerialPort();
     void closeSerialPort();
-    void readData();
-    void handleError(QSerialPort::SerialPortError error);
-    void processaPacoteRecebido(MainWindow *w);
-    void processaPDR(MainWindow *w);
+    // A status answer from the switch.
+    void processaPDR(const SwitchStatus &status);
+    // TX key for position pos (0..7), by hand or by the follower.
     void enviaComutacao(qint8 pos);
-    void atualizaTeclas(qint8 *pos);
-    void clearUI(MainWindow *w);
+    // Receive key: RX1..RX4 as 0..3, RTX as 8.
     void insereComutacaoRXFila(qint8 pos);
     void resizeAllTexts(long size);
-    void on_power_clicked();
-    void on_rotor1_clicked();
-    void on_rotor2_clicked();
-    void on_rotor3_clicked();
-    void on_rotor4_clicked();
-    void on_split_clicked();
-    void on_superSplit_clicked();
     void on_actionAbout_triggered();
     void on_actionAbout_Korvane_triggered();
-    void on_pushButton_clicked();
     void on_botaoRelease_clicked();
     void on_actionLabels_triggered();
     void on_botaoTecla1_pressed();
@@ -100,19 +87,22 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // The serial link (src/link/seriallink.cpp, src/link/reconnect.cpp).
-    bool openPort(const SerialSettings &p);
-    // Writes a frame; a write that fails ends the connection like a lost device.
-    bool sendFrame(const quint8 *bytes, int n);
-    void setUpReconnecting();
-    bool reconnectsAutomatically() const;
-    void startReconnecting();
-    void stopReconnecting();
-    void tryReconnect();
+    // What the link says (src/app/linkview.cpp).
+    void connectLink();
+    void linkOpened(const PortSettings &settings);
+    void firmwareReceived(const FirmwareRevision &revision);
+    void linkLost(const QString &reason);
+    void waitForPort(const QString &path);
+    // Back to the look of a panel with no port: Configure and Connect offered.
+    void showDisconnected(const QString &message);
+    void sendWord(CommandWord word);
 
-    // Painters (src/panel/painters.cpp).
-    void paintSuperSplitKey();
-    void paintRxKeys();
+    // The one painter (src/panel/painters.cpp): the model's look onto the keys, restyling
+    // only the keys whose look changed.
+    void paint();
+    // After any change of the panel state: paint it, and tell the follower whether the
+    // panel is in its normal mode now.
+    void stateChanged();
 
     // Resizing (src/panel/resizing.cpp): the scaled widgets go to anchorLayout once.
     void registerResizableWidgets();
@@ -122,21 +112,26 @@ private:
     void toggleSplit();
     void toggleSuperSplit();
     void pressRotor(int rotor);
+    void applyModeOutcome(const ModeOutcome &outcome);
 
     // Follow Radio (src/radio/followslots.cpp).
     void setUpFollowing();
-    void reportToFollower();
+    void reportToFollower(const SwitchStatus &status);
     // A TX key or F-key pressed by the operator.
     void pressTxKeyByHand(qint8 pos);
 
     Ui::mainWindow *ui = nullptr;
+    std::unique_ptr<C4SAnchorLayout> anchorLayout;
+    std::unique_ptr<LinkThread> linkThread;
+    ControllerLink *link = nullptr;
+    PanelModel panel;
+    // What the keys show now; the painter compares against it.
+    PanelLook painted;
+    // A port is open as far as the window knows: answers for a connection the operator
+    // has already closed are not painted.
+    bool portOpen = false;
     RadioFollow *radioFollow = nullptr;
     SettingsDialog *settings = nullptr;
     QPointer<about> aboutBox;
-    QString settingsPath;
-    // The parameters of the last connection that opened, for reconnecting to it.
-    SerialSettings connectedSettings;
-    QTimer *reconnectTimer = nullptr;
+    QPointer<QMessageBox> lossBox;
 };
-
-Q_DECLARE_METATYPE(MainWindow *)

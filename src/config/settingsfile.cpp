@@ -3,7 +3,6 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
-#include "app/panellog.h"
 #include "config/labels.h"
 #include "config/settingspath.h"
 #include "config/settingsvalues.h"
@@ -51,16 +50,6 @@ void MainWindow::loadSettings()
     const ReleaseLook look = releaseLook(ui->actionRelease_ALL->isChecked());
     ui->botaoRelease->setText(tr(look.text));
     ui->botaoRelease->setStyleSheet(QLatin1String(look.style));
-}
-
-void MainWindow::loadPortSettings()
-{
-    const IniFile stored(settingsPath);
-    const QString port = iniText(stored.value(QStringLiteral("comport"), QString()));
-    const QString speed = iniText(stored.value(QStringLiteral("comspeed"), QString()));
-    qCDebug(lcPanel) << "Load!!";
-    qCDebug(lcPanel) << "Baud: " << speed;
-    qCDebug(lcPanel) << "Name: " << port;
 }
 
 void MainWindow::on_actionLabels_triggered()

@@ -7,5 +7,3 @@ qint64 monotonicMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(pacingNow()).count();
 }
-
-qint64 lastPacketTime = monotonicMs();

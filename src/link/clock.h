@@ -6,7 +6,3 @@
 // query's retry and the wire trace count in it; being monotonic, a step of the wall
 // clock can neither keep a dead link looking alive nor stall the polls.
 qint64 monotonicMs();
-
-// Time stamp of the last accepted response; starts at program start so the link
-// counts as alive for the first moments.
-extern qint64 lastPacketTime;

@@ -18,8 +18,6 @@ public:
         openedAt = nowMs;
         firmwareSeen = false;
         firmwareAskedAgain = false;
-        statusFrames = 0;
-        firmwareFrames = 0;
     }
 
     // Whether the next send should be the firmware query again rather than the poll.
@@ -32,7 +30,4 @@ public:
     qint64 openedAt = 0;
     bool firmwareSeen = false;
     bool firmwareAskedAgain = false;
-    // Whole answers decoded on this connection, for the trace-minded and the benchmark.
-    int statusFrames = 0;
-    int firmwareFrames = 0;
 };

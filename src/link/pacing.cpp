@@ -28,7 +28,11 @@ PacingTime pacingNow()
     return duration_cast<PacingTime>(steady_clock::now().time_since_epoch());
 }
 
-// Far enough in the past that the first frame of the run is never held back.
-std::atomic<PacingTime> lastFrameWritten{PacingTime::min() / 2};
-std::atomic<bool> sendPosted{false};
-std::atomic<bool> receivePosted{false};
+std::chrono::milliseconds untilNextSend(PacingTime now, PacingTime lastSend, int queuedWords)
+{
+    using namespace std::chrono;
+    const PacingTime due = lastSend + (queuedWords > 0 ? queueSpacing : pollPeriod);
+    if (due < now)
+        return milliseconds(0);
+    return ceil<milliseconds>(due - now) + milliseconds(1);
+}

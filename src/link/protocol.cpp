@@ -2,10 +2,6 @@
 
 // Every byte the panel writes to the controller is laid out here, and only here.
 
-quint8 txBuffer[txBufferSize] = {};
-quint8 rxBuffer[rxBufferSize] = {};
-int rxLength = 0;
-
 namespace {
 
 // Digits are formed by adding to a base character; the controller expects the
@@ -84,4 +80,28 @@ int assembleCommand(CommandWord word, quint8 *buffer)
     default:
         return 0;
     }
+}
+
+namespace {
+template<typename Assemble> QByteArray frameOf(Assemble assemble)
+{
+    quint8 buffer[txBufferSize] = {};
+    const int n = assemble(buffer);
+    return QByteArray(reinterpret_cast<const char *>(buffer), n);
+}
+} // namespace
+
+QByteArray pollFrame()
+{
+    return frameOf(assemblePoll);
+}
+
+QByteArray firmwareQueryFrame()
+{
+    return frameOf(assembleFirmwareQuery);
+}
+
+QByteArray commandFrame(CommandWord word)
+{
+    return frameOf([word](quint8 *buffer) { return assembleCommand(word, buffer); });
 }

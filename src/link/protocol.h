@@ -2,8 +2,9 @@
 
 #include <QtGlobal>
 
-// The bytes exchanged with the switch controller. Commands are assembled in txBuffer
-// and responses are read into rxBuffer; both are process-wide and GUI-thread only.
+#include <QByteArray>
+
+// The bytes the panel sends to the switch controller.
 
 // A queued switching command: low byte the ASCII command letter, high byte its argument.
 using CommandWord = quint16;
@@ -21,13 +22,8 @@ constexpr quint8 commandArgument(CommandWord word)
     return quint8(word >> 8);
 }
 
+// The longest command, "IGP" with two positions, a flag and ";".
 constexpr int txBufferSize = 7;
-constexpr int rxBufferSize = 20;
-extern quint8 txBuffer[txBufferSize];
-extern quint8 rxBuffer[rxBufferSize];
-// The length of the frame in rxBuffer; bytes beyond it are stale. The decoder only
-// ever sees complete responses (isCompleteResponse).
-extern int rxLength;
 
 // Assemble into buffer (at least txBufferSize bytes) from position 0 and return the
 // number of bytes to write, through the ";".
@@ -35,3 +31,8 @@ int assemblePoll(quint8 *buffer);          // "IGT3;"  5 bytes
 int assembleFirmwareQuery(quint8 *buffer); // "IGW;"   4 bytes
 // S, Y, X, Q: 5 bytes; V: 6; P: 7. An unknown letter assembles nothing and returns 0.
 int assembleCommand(CommandWord word, quint8 *buffer);
+
+// The same frames, whole; an unknown word gives no bytes.
+QByteArray pollFrame();
+QByteArray firmwareQueryFrame();
+QByteArray commandFrame(CommandWord word);

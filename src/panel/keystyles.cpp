@@ -1,6 +1,5 @@
 #include "panel/keystyles.h"
 
-#include "link/responses.h"
 #include "panel/styles.h"
 
 namespace {
@@ -98,15 +97,14 @@ RxKeyStyles decideRxKeyStyles(const PanelState &state)
     return keys;
 }
 
-StatusIndicatorStyles decideStatusIndicatorStyles(const quint8 *response)
+StatusIndicatorStyles decideStatusIndicatorStyles(const SwitchStatus &status)
 {
     StatusIndicatorStyles styles;
-    const quint8 freeMask = response[StatusField::busyMask]; // bit n set: antenna n+1 free
     for (int n = 0; n < txKeyCount; ++n)
-        styles.busy[n] = (freeMask >> n) & 1 ? styleIdle : styleBusy;
-    styles.split = response[StatusField::split] == 1 ? styleAlert : styleIdle;
-    styles.send = response[StatusField::transmitting] == 1 ? styleAlert : styleIdle;
-    const quint8 rotor = response[StatusField::rotor];
+        styles.busy[n] = (status.freeMask >> n) & 1 ? styleIdle : styleBusy;
+    styles.split = status.split == 1 ? styleAlert : styleIdle;
+    styles.send = status.transmitting == 1 ? styleAlert : styleIdle;
+    const quint8 rotor = status.rotor;
     for (int r = 1; r <= rotorCount; ++r)
         styles.rotors[r - 1] = rotor == r ? styleAlert : styleIdle;
     return styles;

@@ -13,7 +13,7 @@ using KeyStyle = const char *;
 // TX keys botaoTecla1..8, indexed by position.
 using TxKeyStyles = std::array<KeyStyle, txKeyCount>;
 
-// The final look of every TX key after atualizaTeclas(pos) on this state: the pass
+// The final look of every TX key after a repaint for position pos on this state: the pass
 // over the eight keys, then the pair highlight or the selected key, later writes
 // winning over earlier ones. Each key is thus restyled at most once per repaint.
 TxKeyStyles decideTxKeyStyles(const PanelState &state, int pos);
@@ -46,4 +46,4 @@ struct StatusIndicatorStyles
     KeyStyle send = nullptr;                   // botaoSend
     std::array<KeyStyle, rotorCount> rotors{}; // botaoRotor1..4
 };
-StatusIndicatorStyles decideStatusIndicatorStyles(const quint8 *response);
+StatusIndicatorStyles decideStatusIndicatorStyles(const SwitchStatus &status);

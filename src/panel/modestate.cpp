@@ -60,11 +60,6 @@ ModeOutcome rotorPress(const PanelState &state, int rotor)
     return outcome;
 }
 
-CommandWord releaseWord(bool releaseAll)
-{
-    return makeCommandWord('X', releaseAll ? 1 : 0);
-}
-
 ReleaseLook releaseLook(bool releaseAll)
 {
     if (releaseAll)

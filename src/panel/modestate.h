@@ -18,10 +18,10 @@ enum class SuperSplitKeyLook {
 
 struct ModeOutcome
 {
-    std::optional<CommandWord> word; // appended to switchQueue
+    std::optional<CommandWord> word; // for the link's queue
     const char *message = nullptr;   // untranslated; nullptr: none
     SuperSplitKeyLook superSplitKey = SuperSplitKeyLook::Unchanged;
-    bool repaintKeys = false; // atualizaTeclas(currentTxPos)
+    bool repaintKeys = false; // the TX keys repainted for currentTxPos
 };
 
 // The status-bar texts of the modes, marked for translation in the window's context.
@@ -40,9 +40,6 @@ ModeOutcome superSplitToggle(PanelState &state);
 // Rotor key r (1..4): the controller switches the rotor on, or off when it already
 // reports it active. Nothing local changes.
 ModeOutcome rotorPress(const PanelState &state, int rotor);
-
-// Release key: the plain release, or Release ALL.
-CommandWord releaseWord(bool releaseAll);
 
 // How botaoRelease reads in each Release variant.
 struct ReleaseLook

@@ -2,9 +2,6 @@
 
 #include <QCoreApplication>
 
-#include "link/responses.h"
-
-PanelState panelState;
 
 const char *const msgSplitConfigured =
     QT_TRANSLATE_NOOP("MainWindow", "Split configured succesfuly!");
@@ -59,7 +56,7 @@ CommandWord pressRxKey(PanelState &state, qint8 index)
     return makeCommandWord('Y', quint8(index));
 }
 
-StatusOutcome beginStatusResponse(PanelState &state, const quint8 *response)
+StatusOutcome beginStatusResponse(PanelState &state, const SwitchStatus &status)
 {
     StatusOutcome outcome;
     state.statusSeen = 1;
@@ -68,17 +65,16 @@ StatusOutcome beginStatusResponse(PanelState &state, const quint8 *response)
         outcome.skipped = true;
         return outcome;
     }
-    state.transmitting = response[StatusField::transmitting];
-    state.currentTxPos = response[StatusField::txPos];
-    state.superSplitMask = response[StatusField::group];
-    state.splitTxPos = response[StatusField::splitTxPos];
-    state.previousTxPos = response[StatusField::previousTxPos];
+    state.transmitting = status.transmitting;
+    state.currentTxPos = status.txPos;
+    state.superSplitMask = status.group;
+    state.splitTxPos = status.splitTxPos;
+    state.previousTxPos = status.previousTxPos;
 
-    const quint8 rxMode = response[StatusField::rxMode];
+    const quint8 rxMode = status.rxMode;
     if (rxMode == 1 && !state.rxAntennaMode) {
         state.rxAntennaMode = 1;
         state.rxPos = state.lastRxPos;
-        outcome.rxAntennaRestored = true;
     } else if (rxMode == 0 && state.rxAntennaMode) {
         state.rxAntennaMode = 0;
         state.rxPos = rtxIndex;
@@ -86,8 +82,8 @@ StatusOutcome beginStatusResponse(PanelState &state, const quint8 *response)
     return outcome;
 }
 
-void finishStatusResponse(PanelState &state, const quint8 *response)
+void finishStatusResponse(PanelState &state, const SwitchStatus &status)
 {
-    state.splitActive = response[StatusField::split] == 1 ? 1 : 0;
-    state.activeRotor = response[StatusField::rotor];
+    state.splitActive = status.split == 1 ? 1 : 0;
+    state.activeRotor = status.rotor;
 }

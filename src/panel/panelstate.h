@@ -4,9 +4,10 @@
 #include <optional>
 
 #include "link/protocol.h"
+#include "link/switchstatus.h"
 
-// The program's picture of the antenna switch. One instance for the whole process,
-// read and written on the GUI thread only; everything starts at 0.
+// The panel's picture of the antenna switch: what the controller last reported and what
+// the operator has set up since. Everything starts at 0, and again when the port closes.
 struct PanelState
 {
     quint8 currentTxPos = 0;        // TX position shown as selected, 0..7
@@ -26,7 +27,12 @@ struct PanelState
     quint8 rxAntennaMode = 0;       // a separate receive antenna is in use
 };
 
-extern PanelState panelState;
+// No split being set up, no super-split selection open and no split on: a TX key press
+// simply selects the antenna.
+constexpr bool isNormalMode(const PanelState &state)
+{
+    return !state.splitAwaitingTx && !state.superSplitSelecting && !state.splitActive;
+}
 
 constexpr int txKeyCount = 8;
 // The receive index of the RTX key (receive on the TX antenna).
@@ -48,9 +54,9 @@ constexpr bool groupHas(quint8 mask, int pos)
 // What a TX key press (or F-key) does beyond changing the state.
 struct TxPressOutcome
 {
-    std::optional<CommandWord> word; // appended to switchQueue
+    std::optional<CommandWord> word; // for the link's queue
     const char *message = nullptr;   // status-bar text, untranslated; nullptr: none
-    bool repaint = false;            // atualizaTeclas(pos), then paintSuperSplitKey
+    bool repaint = false;            // the TX keys and the super-split key repainted
 };
 
 // The status-bar texts of the TX keys, marked for translation in the window's context.
@@ -70,8 +76,7 @@ CommandWord pressRxKey(PanelState &state, qint8 index);
 // painted, so the response that first reports split on still paints without the pair.
 struct StatusOutcome
 {
-    bool skipped = false;           // the first response after a TX press: nothing decoded
-    bool rxAntennaRestored = false; // receive mode went 0 -> 1: the last RX key is back
+    bool skipped = false; // the first response after a TX press: nothing decoded
 };
-StatusOutcome beginStatusResponse(PanelState &state, const quint8 *response);
-void finishStatusResponse(PanelState &state, const quint8 *response);
+StatusOutcome beginStatusResponse(PanelState &state, const SwitchStatus &status);
+void finishStatusResponse(PanelState &state, const SwitchStatus &status);

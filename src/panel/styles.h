@@ -25,11 +25,7 @@ inline constexpr char styleAlert[] = "background-color: rgb(255, 0, 0);";
 inline constexpr char styleReleaseAll[] = "background-color: rgb(255,0,0);";
 inline constexpr char styleLinkUp[] = "background-color: rgb(0, 220, 0);color: rgb(0, 0, 0);";
 
-// Gives the widget the style sheet unless it already carries exactly that one:
-// setting a sheet re-polishes the widget even when nothing changes, and the
-// painters run forty times a second while the link is silent. A null style leaves
-// the widget as it is.
+// Gives the widget the style sheet unless it already carries exactly that one: setting
+// a sheet re-polishes the widget even when nothing changes. A null style leaves the
+// widget as it is.
 void applyStyle(QWidget *widget, const char *style);
-
-// For the benchmark only: restyle on every call, as a naive panel would.
-void setAlwaysRestyle(bool always);

@@ -1,31 +1,49 @@
-// Antenna switching: the TX and receive keys change the panel state at once and
-// queue a command word; the pacing thread asks for the words one at a time.
-#include <QDebug>
-#include <QSerialPort>
+// Antenna switching: the TX and receive keys change the panel state at once and hand
+// their word to the link, which sends the words one at a time.
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
-#include "app/panellog.h"
-#include "link/pacing.h"
-#include "link/protocol.h"
-#include "link/seriallink.h"
-#include "panel/keystyles.h"
-#include "panel/panelstate.h"
-#include "panel/panelwidgets.h"
-#include "panel/styles.h"
-#include "ui_mainwindow.h"
+#include "link/controllerlink.h"
+
+void MainWindow::sendWord(CommandWord word)
+{
+    const char letter = commandLetter(word);
+    const quint8 argument = commandArgument(word);
+    switch (letter) {
+    case 'S':
+        link->selectTx(argument + 1);
+        break;
+    case 'Y':
+        link->selectRx(argument);
+        break;
+    case 'P':
+        if (argument == 0)
+            link->clearSplit();
+        else
+            link->setSplit(argument >> 4, argument & 0x0F);
+        break;
+    case 'Q':
+        link->setSuperSplit(argument);
+        break;
+    case 'V':
+        link->setRotor(argument & 0x0F, argument >> 4);
+        break;
+    case 'X':
+        link->release(argument != 0);
+        break;
+    default:
+        break;
+    }
+}
 
 void MainWindow::enviaComutacao(qint8 pos)
 {
-    const TxPressOutcome outcome = pressTxKey(panelState, pos);
+    const TxPressOutcome outcome = panel.pressTx(pos);
     if (outcome.message)
         statusBar()->showMessage(tr(outcome.message));
-    if (outcome.repaint) {
-        atualizaTeclas(&pos);
-        paintSuperSplitKey();
-    }
     if (outcome.word)
-        switchQueue.append(*outcome.word);
+        sendWord(*outcome.word);
+    stateChanged();
 }
 
 void MainWindow::on_botaoTecla1_pressed()
@@ -63,16 +81,8 @@ void MainWindow::on_botaoTecla8_pressed()
 
 void MainWindow::insereComutacaoRXFila(qint8 pos)
 {
-    const CommandWord word = pressRxKey(panelState, pos);
-    switchQueue.append(word);
-    qCDebug(lcPanel) << "Pos Recebida: ";
-    qCDebug(lcPanel) << pos;
-    // The chosen key lights again only when the controller confirms it.
-    const auto keys = rxKeys(ui);
-    for (int i : {1, 2, 3, 4, 0}) // RX1..RX4, then RTX
-        applyStyle(keys[i], styleIdle);
-    qCDebug(lcPanel) << "Alterou POS para:";
-    qCDebug(lcPanel) << pos;
+    sendWord(panel.pressRx(pos));
+    stateChanged();
 }
 
 void MainWindow::on_botaoTeclaRX1_pressed()
@@ -87,26 +97,11 @@ void MainWindow::on_botaoTeclaRX3_pressed()
 {
     insereComutacaoRXFila(2);
 }
-
 void MainWindow::on_botaoTeclaRX4_pressed()
 {
     insereComutacaoRXFila(3);
-    qCDebug(lcPanel) << "Load 3!!";
 }
-
 void MainWindow::on_botaoTeclaRTX_pressed()
 {
     insereComutacaoRXFila(qint8(rtxIndex));
-}
-
-void MainWindow::callEnvioFila()
-{
-    sendPosted.store(false, std::memory_order_release);
-    // Late after a stall, the word waits for its turn rather than crowd the last frame.
-    if (!decidePacing(pacingNow(), lastFrameWritten.load(), switchQueue.size()).sendQueued)
-        return;
-    // The word leaves the queue whether or not it can be sent: a closed port drops it.
-    const CommandWord word = switchQueue.takeFirst();
-    const int length = assembleCommand(word, txBuffer);
-    sendFrame(txBuffer, length);
 }

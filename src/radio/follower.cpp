@@ -66,6 +66,14 @@ void BandFollower::operatorChoseTx(int antenna)
     statusText = QStringLiteral("%1 → %2").arg(band).arg(antenna);
 }
 
+FollowAction BandFollower::setPanelNormal(bool normal)
+{
+    if (normal == panelNormal)
+        return {};
+    panelNormal = normal;
+    return evaluate();
+}
+
 void BandFollower::commanded(int antenna)
 {
     inFlight = antenna;
@@ -147,7 +155,7 @@ FollowAction BandFollower::evaluate()
                  QStringLiteral("the switch has not reported"));
             return action;
         }
-        if (!controller->normalMode) {
+        if (!panelNormal) {
             hold(band + QStringLiteral(": split in use"),
                  QStringLiteral("a split or super split is set up"));
             return action;

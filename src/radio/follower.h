@@ -14,9 +14,6 @@ struct ControllerReport
     int txAntenna = 0; // 1..8
     bool transmitting = false;
     quint8 freeMask = 0xFF; // bit n set: antenna n+1 free
-    // No split being set up, no super-split selection open and no split on: a key press
-    // would simply select the antenna.
-    bool normalMode = true;
 };
 
 // What the window does now: the same as pressing TX key n, or the receive key.
@@ -46,6 +43,10 @@ public:
     void controllerLost() { controller.reset(); }
     // The operator pressed TX key (or F-key) n.
     void operatorChoseTx(int antenna);
+    // The panel's mode, told the moment it changes: outside the normal mode (a split
+    // being set up or on, a super-split selection open) a select would be taken as a
+    // partner, so nothing is sent until the panel is back.
+    FollowAction setPanelNormal(bool normal);
 
     // The status line: "20m → 3", "20m: 3 busy", "20m: waiting for RX", "Radio: no
     // connection", "Follow off", ...
@@ -69,6 +70,7 @@ private:
     qint64 txHz = 0;
     Ptt ptt = Ptt::Unknown;
     std::optional<ControllerReport> controller;
+    bool panelNormal = true;
     // A select on its way: the switch's next reports may still show the antenna before
     // it, so until one confirms it (or a few have not), this is the antenna in use.
     std::optional<int> inFlight;

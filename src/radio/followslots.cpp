@@ -6,8 +6,6 @@
 #include "app/mainwindow.h"
 #include "config/settingspath.h"
 #include "config/settingswrite.h"
-#include "link/responses.h"
-#include "panel/panelstate.h"
 #include "panel/panelwidgets.h"
 #include "radio/radiodialog.h"
 #include "radio/radiofollow.h"
@@ -51,21 +49,19 @@ void MainWindow::on_actionRadio_and_Bands_triggered()
     radioFollow->apply(chosen);
 }
 
-void MainWindow::reportToFollower()
+void MainWindow::reportToFollower(const SwitchStatus &status)
 {
     ControllerReport report;
-    report.txAntenna = rxBuffer[StatusField::txPos] + 1;
-    report.transmitting = rxBuffer[StatusField::transmitting] == 1;
-    report.freeMask = rxBuffer[StatusField::busyMask];
-    report.normalMode =
-        !panelState.splitAwaitingTx && !panelState.superSplitSelecting && !panelState.splitActive;
+    report.txAntenna = status.txPos + 1;
+    report.transmitting = status.transmitting == 1;
+    report.freeMask = status.freeMask;
     radioFollow->controllerReported(report);
 }
 
 void MainWindow::pressTxKeyByHand(qint8 pos)
 {
     // In a split or super-split set-up the key picks a partner, not the antenna.
-    if (!panelState.splitAwaitingTx && !panelState.superSplitSelecting && !panelState.splitActive)
+    if (panel.normalMode())
         radioFollow->operatorChoseTx(pos + 1);
     enviaComutacao(pos);
 }

@@ -59,6 +59,11 @@ void RadioFollow::controllerLost()
     follower.controllerLost();
 }
 
+void RadioFollow::panelModeChanged(bool normal)
+{
+    carryOut(follower.setPanelNormal(normal));
+}
+
 void RadioFollow::operatorChoseTx(int antenna)
 {
     follower.operatorChoseTx(antenna);

@@ -26,6 +26,9 @@ public:
 
     void controllerReported(const ControllerReport &report);
     void controllerLost();
+    // The panel's mode now: a split being set up or on, or a super-split selection open,
+    // holds every select until the panel is back to normal.
+    void panelModeChanged(bool normal);
     // TX key n (1..8) pressed by the operator in normal mode.
     void operatorChoseTx(int antenna);
 

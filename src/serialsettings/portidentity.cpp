@@ -1,25 +1,15 @@
 #include "serialsettings/portidentity.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "config/settingsvalues.h"
 
 namespace {
-
-// Where a path finally leads; empty when nothing is there (an unplugged adapter's link
-// dangles), so two missing devices never count as the same one.
-QString resolved(const QString &path)
-{
-    return path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
-}
 
 bool sameDevice(const QString &path, const QString &location)
 {
     if (path == location)
         return true;
-    const QString target = resolved(path);
-    return !target.isEmpty() && (target == location || target == resolved(location));
+    const QString target = resolvedPath(path);
+    return !target.isEmpty() && (target == location || target == resolvedPath(location));
 }
 
 BoxSelection storedIndexSelection(const QVariant &storedIndex, int count)
@@ -29,22 +19,6 @@ BoxSelection storedIndexSelection(const QVariant &storedIndex, int count)
 }
 
 } // namespace
-
-QString storedPortPath(const QString &systemLocation, const QString &byIdFolder)
-{
-    const QString device = resolved(systemLocation);
-    if (device.isEmpty())
-        return systemLocation;
-    // Devices and dangling links are neither files nor folders to QDir, hence System.
-    const QFileInfoList links =
-        QDir(byIdFolder)
-            .entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &link : links) {
-        if (link.isSymLink() && link.canonicalFilePath() == device)
-            return link.absoluteFilePath();
-    }
-    return systemLocation;
-}
 
 BoxSelection portSelection(const QString &storedPath, const QVariant &storedIndex,
                            const QStringList &listedLocations)

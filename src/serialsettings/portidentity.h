@@ -4,18 +4,12 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "link/stableportpath.h"
+
 // How the chosen port and speed outlive a restart. A list position alone names another
 // device once USB adapters enumerate in a different order, so the port is remembered by
 // a path that follows the adapter, and the position is only the fallback for files
 // written before paths were stored.
-
-// The path to remember for a listed port: a link in byIdFolder (normally
-// /dev/serial/by-id) that resolves to the port's device, which keeps naming the same
-// adapter whatever number the kernel gives it; otherwise the system location itself.
-QString storedPortPath(const QString &systemLocation, const QString &byIdFolder);
-
-// Where the system keeps those links.
-inline const QString serialByIdFolder = QStringLiteral("/dev/serial/by-id");
 
 // What a box should show: the item to make current and, when that item is the editable
 // "Custom" one, the text to put into it.

@@ -1,4 +1,4 @@
-#include "link/criticalbox.h"
+#include "app/criticalbox.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "panel/commandqueue.h"
+#include "link/commandqueue.h"
 
 namespace {
 // Selections that a newer one of the same letter makes pointless.
@@ -25,19 +25,10 @@ int CommandQueue::append(CommandWord word)
         ++dropped;
     }
     words.append(word);
-    publishCount();
     return dropped;
 }
 
 CommandWord CommandQueue::takeFirst()
 {
-    const CommandWord word = words.takeFirst();
-    publishCount();
-    return word;
-}
-
-void CommandQueue::clear()
-{
-    words.clear();
-    publishCount();
+    return words.takeFirst();
 }

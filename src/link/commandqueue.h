@@ -1,14 +1,11 @@
 #pragma once
 
 #include <QList>
-#include <atomic>
 
 #include "link/protocol.h"
 
 // The switching commands waiting for the wire: what the operator still wants, and
-// nothing more. Words are appended and taken on the GUI thread only; the pacing thread
-// needs to know whether any are waiting, and it learns that from an atomic count kept
-// next to the list, never from the list itself.
+// nothing more. The link owns it and uses it from its own thread only.
 class CommandQueue
 {
 public:
@@ -21,22 +18,16 @@ public:
     // latest press is the one that counts. Returns how many words were dropped.
     int append(CommandWord word);
 
-    // GUI thread only. The word is removed before anything is done with it.
+    // The word is removed before anything is done with it.
     CommandWord takeFirst();
 
     // Nothing outlives the connection it was made for.
-    void clear();
+    void clear() { words.clear(); }
 
     bool isEmpty() const { return words.isEmpty(); }
     int size() const { return words.size(); }
     const QList<CommandWord> &toList() const { return words; }
 
-    // Safe from any thread; a stale answer costs at most one cycle.
-    int pendingCount() const { return waiting.load(std::memory_order_acquire); }
-
 private:
-    void publishCount() { waiting.store(words.size(), std::memory_order_release); }
-
     QList<CommandWord> words;
-    std::atomic<int> waiting{0};
 };

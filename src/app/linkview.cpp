@@ -1,0 +1,103 @@
+// The window's side of the link: File › Connect and Disconnect, Reconnect Automatically,
+// and what the link reports, shown in the status bar, the boxes and the keys.
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include "app/criticalbox.h"
+#include "app/mainwindow.h"
+#include "config/portsettings.h"
+#include "link/controllerlink.h"
+#include "radio/radiofollow.h"
+#include "serialsettings/settingsdialog.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::connectLink()
+{
+    connect(link, &ControllerLink::opened, this, &MainWindow::linkOpened);
+    connect(link, &ControllerLink::openFailed, this, [this](const QString &reason) {
+        showCriticalBox(this, tr("Error"), reason);
+        statusBar()->showMessage(tr("Open error"));
+    });
+    connect(link, &ControllerLink::statusReceived, this, &MainWindow::processaPDR);
+    connect(link, &ControllerLink::firmwareReceived, this, &MainWindow::firmwareReceived);
+    connect(link, &ControllerLink::aliveChanged, this, [this](bool alive) {
+        panel.setLinkAlive(alive);
+        paint();
+    });
+    connect(link, &ControllerLink::lost, this, &MainWindow::linkLost);
+    connect(link, &ControllerLink::reconnecting, this, &MainWindow::waitForPort);
+
+    ui->actionReconnect_Automatically->setChecked(loadReconnectChoice());
+    link->setReconnecting(ui->actionReconnect_Automatically->isChecked());
+    connect(ui->actionReconnect_Automatically, &QAction::toggled, this, [this](bool on) {
+        link->setReconnecting(on);
+        if (!saveReconnectChoice(on))
+            statusBar()->showMessage(portSettingsNotSavedMessage());
+    });
+}
+
+void MainWindow::openSerialPort()
+{
+    link->open(settings->serialSettings());
+}
+
+void MainWindow::linkOpened(const PortSettings &p)
+{
+    portOpen = true;
+    // Nothing the switch said before counts until it reports on this connection.
+    radioFollow->controllerLost();
+    ui->actionConfigure->setEnabled(false);
+    ui->actionConnect_to_KELMAR->setEnabled(false);
+    // One pass over all six, so a "%2" inside a typed device path stays as typed.
+    statusBar()->showMessage(tr("Connected to %1 : %2, %3, %4, %5, %6")
+                                 .arg(p.portName, p.baudRateText, p.dataBitsText, p.parityText,
+                                      p.stopBitsText, p.flowControlText));
+}
+
+void MainWindow::closeSerialPort()
+{
+    link->close();
+    showDisconnected(tr("Disconnected"));
+}
+
+void MainWindow::showDisconnected(const QString &message)
+{
+    portOpen = false;
+    // Nothing set up on the old connection carries over to the next one.
+    panel.reset();
+    radioFollow->controllerLost();
+    ui->actionConfigure->setEnabled(true);
+    ui->actionConnect_to_KELMAR->setEnabled(true);
+    statusBar()->showMessage(message);
+    stateChanged();
+}
+
+void MainWindow::firmwareReceived(const FirmwareRevision &revision)
+{
+    if (!portOpen)
+        return;
+    statusBar()->showMessage(
+        tr("Connected! Firmware Revision: %1 . %2").arg(revision.major).arg(revision.minor));
+    ui->labelFWVersion->setText(QStringLiteral("FW Revision: ")
+                                + QString::asprintf("%d.%d", revision.major, revision.minor));
+}
+
+// The link is already trying to come back when this box appears: it tells the operator
+// what happened and holds nothing up. A later loss replaces a box nobody has closed.
+void MainWindow::linkLost(const QString &reason)
+{
+    showDisconnected(tr("Disconnected"));
+    if (lossBox)
+        lossBox->close();
+    lossBox = new QMessageBox(QMessageBox::Critical, tr("Critical Error"), reason,
+                              QMessageBox::Ok, this);
+    lossBox->setAttribute(Qt::WA_DeleteOnClose);
+    lossBox->setWindowModality(Qt::ApplicationModal);
+    lossBox->show();
+}
+
+void MainWindow::waitForPort(const QString &path)
+{
+    showDisconnected(
+        tr("Waiting for %1 to come back; File › Disconnect stops waiting").arg(path));
+}
