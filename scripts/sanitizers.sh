@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tree with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan) and
 # with ThreadSanitizer (build-tsan), then runs the whole suite under the first and the
-# tests labelled "threaded" (the pacing thread, its stop and join, the atomic queue
-# count, the serial link read by ThreadLeitura) under the second. Any report fails the
+# tests labelled "threaded" (the controller link in its own thread, its signals to the
+# window, its start and stop) under the second. Any report fails the
 # run: the tests stop at the first one, and every report (the simulator's included,
 # which no test would see) is also written to a log file that this script checks.
 # Usage: scripts/sanitizers.sh [asan] [tsan]   (both when none is named)
@@ -58,7 +58,7 @@ run_tsan() {
   ((${#tests[@]})) || { echo "no test carries the threaded label" >&2; return 1; }
   cmake --build "$dir" -j"$jobs" --target orvik-sim "${tests[@]}"
   rm -rf "$logs" && mkdir -p "$logs"
-  # One test at a time: these tests time the pacing thread, and TSan slows it already.
+  # One test at a time: these tests pace a real line, and TSan slows the link already.
   # A longer history lets a report name both sides of a race.
   local tsan="halt_on_error=1:second_deadlock_stack=1:history_size=4"
   TSAN_OPTIONS="$tsan:suppressions=$supp/tsan.supp:log_path=$logs/tsan" \

@@ -8,7 +8,7 @@
 #include "radio/radiofollow.h"
 #include "stylenames.h"
 
-// The operator's journeys: the real window and pacing thread against the simulator on a
+// The operator's journeys: the real window and its link thread against the simulator on a
 // pseudo-terminal, one step after another. `sent` lists every frame so far; at the end
 // nothing more has reached the controller, and no box was raised.
 class JourneysTest : public QObject

@@ -5,11 +5,7 @@
 #include "panel/scaling.h"
 #include "tables.h"
 
-namespace {
-const QRect current(1, 2, 3, 4); // where the widget is now
-} // namespace
-
-// The anchor arithmetic and text sizes in tables, then the window that applies them.
+// The scaling arithmetic and text sizes in tables, then the window that applies them.
 class ScalingTest : public QObject
 {
     Q_OBJECT
@@ -17,48 +13,27 @@ class ScalingTest : public QObject
 private slots:
     void placement_data()
     {
-        // modes: left, top, right, bottom
-        columns<QRect, QVector<int>, QSize, QSize, QRect>(
-            {"form", "modes", "window", "reference", "expected"});
-        const QRect frame(140, 40, 421, 80);
-        auto row = [&](const char *name, QVector<int> modes, QSize window, QRect expected,
+        columns<QRect, QSize, QSize, QRect>({"form", "window", "reference", "expected"});
+        auto row = [&](const char *name, QSize window, QRect expected,
                        QRect form = QRect(140, 40, 421, 80), QSize reference = {698, 281}) {
-            ::row(name, form, modes, window, reference, expected);
+            ::row(name, form, window, reference, expected);
         };
-        const QVector<int> proportional{3, 3, 3, 3};
         // 140*666/698 = 133.6, 560*666/698 = 534.3, 40*273/281 = 38.9, 119*273/281 = 115.6
-        row("666 x 273", proportional, {666, 273}, QRect(QPoint(133, 38), QPoint(534, 115)));
-        row("truncation 10 x 0.95", proportional, {95, 100}, QRect(9, 10, 11, 11),
-            QRect(10, 10, 11, 11), {100, 100});
-        row("shrunk to nothing", proportional, {1, 1}, QRect(0, 0, 1, 1));
-        row("left 3 overrides the others", {3, 0, 1, 2}, {1396, 281}, QRect(280, 40, 841, 80));
-        row("fixed edges", {1, 1, 1, 1}, {1000, 400}, frame);
-        // Growth 302 x 119 moves the edges with mode 2.
-        row("following edges", {2, 2, 2, 2}, {1000, 400}, QRect(442, 159, 421, 80));
-        row("mode 0 keeps the current edges", {0, 0, 0, 0}, {1000, 400}, current);
-        row("3 on the top edge alone keeps it", {1, 3, 1, 1}, {1000, 400},
-            QRect(QPoint(140, 2), QPoint(560, 119)));
-        row("unknown mode keeps the edge", {7, 1, 1, 1}, {1000, 400},
-            QRect(QPoint(1, 40), QPoint(560, 119)));
+        row("666 x 273", {666, 273}, QRect(QPoint(133, 38), QPoint(534, 115)));
+        row("truncation 10 x 0.95", {95, 100}, QRect(9, 10, 11, 11), QRect(10, 10, 11, 11),
+            {100, 100});
+        row("shrunk to nothing", {1, 1}, QRect(0, 0, 1, 1));
+        row("twice as wide", {1396, 281}, QRect(280, 40, 841, 80));
     }
     void placement()
     {
         QFETCH(QRect, form);
-        QFETCH(QVector<int>, modes);
         QFETCH(QSize, window);
         QFETCH(QSize, reference);
         QFETCH(QRect, expected);
-        AnchorEntry e;
-        e.baseLeft = e.origLeft = form.left();
-        e.baseTop = e.origTop = form.top();
-        e.baseRight = e.origRight = form.right();
-        e.baseBottom = e.origBottom = form.bottom();
-        e.leftMode = modes[0];
-        e.topMode = modes[1];
-        e.rightMode = modes[2];
-        e.bottomMode = modes[3];
-        e.widget = nullptr;
-        QCOMPARE(anchoredRect(e, current, window, reference), expected);
+        QCOMPARE(scaleRect(form, window.width(), window.height(), reference.width(),
+                           reference.height()),
+                 expected);
     }
 
     void textSize_data()

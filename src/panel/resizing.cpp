@@ -42,10 +42,7 @@ void MainWindow::setWidgetPixelSize(QWidget *widget, int pixelSize)
 void MainWindow::registerResizableWidgets()
 {
     forEachWidget(
-        [this](QWidget *widget) {
-            anchorLayout->addWidget(AnchorProportional, AnchorProportional, AnchorProportional,
-                                    AnchorProportional, widget);
-        },
+        [this](QWidget *widget) { anchorLayout->addWidget(widget); },
         ui->frame, busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
         ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label, ui->label_2,
         rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend, ui->botaoPower,

@@ -6,17 +6,6 @@ int truncated(double value)
     return int(value); // toward zero, as the conversion does
 }
 
-int followEdge(int mode, int base, int current, int growth)
-{
-    switch (mode) {
-    case AnchorFixed:
-        return base;
-    case AnchorFollow:
-        return base + growth;
-    default:
-        return current;
-    }
-}
 } // namespace
 
 QRect scaleRect(const QRect &origRect, int width, int height, int referenceWidth,
@@ -28,24 +17,6 @@ QRect scaleRect(const QRect &origRect, int width, int height, int referenceWidth
     const int right = truncated(origRect.right() * sx);
     const int top = truncated(origRect.top() * sy);
     const int bottom = truncated(origRect.bottom() * sy);
-    return QRect(QPoint(left, top), QPoint(right, bottom));
-}
-
-QRect anchoredRect(const AnchorEntry &entry, const QRect &current, const QSize &window,
-                   const QSize &reference)
-{
-    if (entry.leftMode == AnchorProportional) {
-        const QRect orig(QPoint(entry.origLeft, entry.origTop),
-                         QPoint(entry.origRight, entry.origBottom));
-        return scaleRect(orig, window.width(), window.height(), reference.width(),
-                         reference.height());
-    }
-    const int dw = window.width() - reference.width();
-    const int dh = window.height() - reference.height();
-    const int left = followEdge(entry.leftMode, entry.baseLeft, current.left(), dw);
-    const int right = followEdge(entry.rightMode, entry.baseRight, current.right(), dw);
-    const int top = followEdge(entry.topMode, entry.baseTop, current.top(), dh);
-    const int bottom = followEdge(entry.bottomMode, entry.baseBottom, current.bottom(), dh);
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 

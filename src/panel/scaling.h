@@ -2,19 +2,10 @@
 
 #include <QRect>
 #include <QSize>
-#include <QVector>
-
-#include "panel/anchorlayout.h"
 
 // The arithmetic of proportional resizing. The panel has no Qt layouts; every widget
 // is scaled from the geometry it had when the window was built, by the ratio of the
 // window's size now to its size then, so resizing back never leaves a trace.
-
-// Where one registered widget goes for a window of size `window` when the layout was
-// created at `reference`; `current` is the widget's geometry now (kept by the edges
-// whose mode says so). Fractions are truncated toward zero.
-QRect anchoredRect(const AnchorEntry &entry, const QRect &current, const QSize &window,
-                   const QSize &reference);
 
 // Proportional placement: every corner of the form rectangle scaled by W / RW and
 // H / RH in double precision and truncated toward zero.
