@@ -95,25 +95,36 @@ private slots:
     // What a text editor may leave in the file, read through QSettings and the conversions.
     void handEditedValues_data()
     {
-        columns<QByteArray, QString, QVariant>({"line", "kind", "expected"});
-        row("flag empty", QByteArray("v="), "flag", QVariant(false));
-        row("flag FALSE", QByteArray("v=FALSE"), "flag", QVariant(false));
-        row("flag no", QByteArray("v=no"), "flag", QVariant(true));
-        row("number -2", QByteArray("v=-2"), "number", QVariant(-2));
-        row("number 3x", QByteArray("v=3x"), "number", QVariant(0));
-        row("text bare comma", QByteArray("v=A, B"), "text", QVariant("A, B"));
-        row("index 200 narrowed", QByteArray("v=200"), "index", QVariant(-56));
+        // kind "flag on": a flag whose default is on. refused: what the debug line quotes.
+        columns<QByteArray, QString, QVariant, QString>({"line", "kind", "expected", "refused"});
+        row("flag empty", QByteArray("v="), "flag", QVariant(false), QString());
+        row("flag empty, default on", QByteArray("v="), "flag on", QVariant(true), QString());
+        row("flag no", QByteArray("v=no"), "flag", QVariant(false), QString());
+        row("flag off, default on", QByteArray("v=Off"), "flag on", QVariant(false), QString());
+        row("flag quoted blanks", QByteArray("v=\" yES \""), "flag", QVariant(true), QString());
+        row("flag 2", QByteArray("v=2"), "flag", QVariant(false), "v=\"2\"");
+        row("flag typo, default on", QByteArray("v=of"), "flag on", QVariant(true), "v=\"of\"");
+        row("number -2", QByteArray("v=-2"), "number", QVariant(-2), QString());
+        row("number 3x", QByteArray("v=3x"), "number", QVariant(0), QString());
+        row("text bare comma", QByteArray("v=A, B"), "text", QVariant("A, B"), QString());
+        row("index 200 narrowed", QByteArray("v=200"), "index", QVariant(-56), QString());
     }
     void handEditedValues()
     {
         QFETCH(QByteArray, line);
         QFETCH(QString, kind);
+        QFETCH(QString, refused);
         writePanelFile("[General]\n" + line + "\n");
-        const QVariant value = QSettings(panelSettingsPath(), QSettings::IniFormat).value("v", "");
-        QTEST(kind == "flag"     ? QVariant(iniFlag(value))
-              : kind == "number" ? QVariant(iniNumber(value))
-              : kind == "index"  ? QVariant(int(iniSelectionIndex(value)))
-                                 : QVariant(iniText(value)),
+        const QSettings file(panelSettingsPath(), QSettings::IniFormat);
+        const QVariant value = file.value("v", "");
+        QLoggingCategory::setFilterRules(refused.isEmpty() ? "" : "orvik.panel.debug=true");
+        if (!refused.isEmpty())
+            QTest::ignoreMessage(QtDebugMsg,
+                                 QRegularExpression(QRegularExpression::escape(refused)));
+        QTEST(kind.startsWith("flag") ? QVariant(iniFlag(file, "v", kind == "flag on"))
+              : kind == "number"      ? QVariant(iniNumber(value))
+              : kind == "index"       ? QVariant(int(iniSelectionIndex(value)))
+                                      : QVariant(iniText(value)),
               "expected");
     }
 

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "config/settingslog.h"
+
 IniFile::IniFile(const QString &path) : QSettings(path, QSettings::IniFormat)
 {
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
@@ -17,13 +19,35 @@ QString iniText(const QVariant &value)
     return value.toString();
 }
 
-bool iniFlag(const QVariant &value)
+namespace {
+struct FlagWord
 {
+    const char *text;
+    bool value;
+};
+constexpr FlagWord flagWords[] = {{"true", true},   {"1", true},  {"yes", true}, {"on", true},
+                                  {"false", false}, {"0", false}, {"no", false}, {"off", false}};
+} // namespace
+
+bool iniFlag(const QSettings &settings, const QString &key, bool defaultValue)
+{
+    const QVariant value = settings.value(key, QString());
     // A value written in this run may still be a bool in the shared cache.
     if (value.userType() == QMetaType::Bool)
         return value.toBool();
-    const QString text = iniText(value).toLower();
-    return !(text.isEmpty() || text == QLatin1String("0") || text == QLatin1String("false"));
+    const QString stored = iniText(value);
+    const QString text = stored.trimmed();
+    if (text.isEmpty())
+        return defaultValue;
+    for (const FlagWord &word : flagWords)
+        if (text.compare(QLatin1String(word.text), Qt::CaseInsensitive) == 0)
+            return word.value;
+    qCDebug(lcPanel).noquote()
+        << QStringLiteral(
+               "%1: %2=\"%3\" is not a flag (true/false, 1/0, yes/no, on/off); read as %4")
+               .arg(settings.fileName(), key, stored,
+                    defaultValue ? QStringLiteral("true") : QStringLiteral("false"));
+    return defaultValue;
 }
 
 int iniNumber(const QVariant &value)

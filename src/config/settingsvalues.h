@@ -16,7 +16,8 @@ public:
 };
 
 // How the values of both settings files are read. Every reader asks QSettings for a
-// key with the empty text as default and converts what comes back here, so a file
+// key with the empty text as default (the flag reader asks itself, to name the key when
+// it refuses a value) and converts what comes back here, so a file
 // edited by hand never stops the program: a value of the wrong kind becomes the
 // default of its kind.
 
@@ -24,9 +25,10 @@ public:
 // reading ("A, B" typed by hand without quotes) is joined back with ", ".
 QString iniText(const QVariant &value);
 
-// Flag: absent or empty gives false; text counts as false when, in lower case, it is
-// "0" or "false", and as true otherwise.
-bool iniFlag(const QVariant &value);
+// Flag: true/false, 1/0, yes/no or on/off in any case, blanks around it ignored. Absent
+// or empty gives defaultValue; anything else gives it too, and the orvik.panel category
+// says which key held which value, so a typing slip never turns a function on.
+bool iniFlag(const QSettings &settings, const QString &key, bool defaultValue);
 
 // Number: absent or not a whole number gives 0.
 int iniNumber(const QVariant &value);
