@@ -31,7 +31,8 @@ void dropUnmatchedSlotWarnings(QtMsgType type, const QMessageLogContext &context
 
 // --help and --version; the one positional argument keeps its old meaning, the name of
 // the settings files to use. process() answers --help and --version and stops at an
-// unknown option, so what reaches the settings path rule is only that argument.
+// unknown option, so what reaches the settings path rule is only that argument, read
+// here once for the whole run (further arguments are ignored).
 void readCommandLine(QApplication &application)
 {
     QCommandLineParser parser;
@@ -53,6 +54,7 @@ void readCommandLine(QApplication &application)
                                             "(several panels side by side)."),
         QStringLiteral("[suffix]"));
     parser.process(application);
+    setSettingsSuffix(parser.positionalArguments().value(0));
 }
 } // namespace
 
