@@ -55,6 +55,23 @@ private slots:
         QTEST(settingsFilePath(suffix, "/base"), "path");
     }
 
+    // The panel never writes under /usr or /opt, even as root, who may write there.
+    void panelFolder_data()
+    {
+        columns<QString, bool, QString>({"program", "writable", "folder"});
+        row("/usr/bin as root", "/usr/bin", true, "user");
+        row("/opt", "/opt/x/bin", true, "user");
+        row("build folder", "/home/u/build", true, "/home/u/build");
+        row("unwritable", "/home/u/ro", false, "user");
+        row("only named like /usr", "/usrlocal/bin", true, "/usrlocal/bin");
+    }
+    void panelFolder()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, writable);
+        QTEST(panelSettingsDirectory(program, writable, "user"), "folder");
+    }
+
     // An installed panel starts from the file a copy beside the program kept, once: an
     // existing per-user file is never overwritten and the original is never touched.
     void adoptingTheFileBesideTheProgram_data()

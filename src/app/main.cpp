@@ -41,7 +41,8 @@ void readCommandLine(QApplication &application)
             "main", "Control panel for the KELMAR remote antenna switch.\n\n"
                     "Captions, labels, ID, Enable and Release ALL are kept in settings.ini "
                     "(settingsSUFFIX.ini when started with SUFFIX), next to the program when its "
-                    "folder can be written, otherwise in\n  %1\n"
+                    "folder can be written and is not under /usr or /opt, otherwise in\n"
+                    "  %1\n"
                     "The serial port choice is kept in a file of the same name in\n  %2\n\n"
                     "QT_LOGGING_RULES=\"orvik.wire.debug=true\" traces every frame on the wire.")
             .arg(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),

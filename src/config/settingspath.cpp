@@ -23,6 +23,16 @@ QString settingsFilePath(const QString &baseDirectory)
     return settingsFilePath(settingsSuffix(), baseDirectory);
 }
 
+// Folders that belong to the system's package manager or to a vendor's installer.
+bool isSystemDirectory(const QString &directory)
+{
+    // The slash keeps /usrlocal out of /usr.
+    const QString path = QDir::cleanPath(directory) + QLatin1Char('/');
+    for (const char *root : {"/usr/", "/opt/"})
+        if (path.startsWith(QLatin1String(root)))
+            return true;
+    return false;
+}
 } // namespace
 
 QString settingsFilePath(const QString &suffix, const QString &baseDirectory)
@@ -39,7 +49,8 @@ void setSettingsSuffix(const QString &suffix)
 QString panelSettingsDirectory(const QString &programDirectory, bool programDirectoryWritable,
                                const QString &userConfigDirectory)
 {
-    return programDirectoryWritable ? programDirectory : userConfigDirectory;
+    return programDirectoryWritable && !isSystemDirectory(programDirectory) ? programDirectory
+                                                                            : userConfigDirectory;
 }
 
 QString panelSettingsPath()

@@ -13,7 +13,8 @@ void setSettingsSuffix(const QString &suffix);
 
 // Where the panel file lives: next to the program while its folder can be written (a
 // build folder, a portable copy), otherwise, as for an installed program, in the
-// per-user configuration folder.
+// per-user configuration folder. A program under /usr or /opt is an installed one even
+// when its folder can be written (by root): the panel never writes there.
 QString panelSettingsDirectory(const QString &programDirectory, bool programDirectoryWritable,
                                const QString &userConfigDirectory);
 
