@@ -206,6 +206,15 @@ private slots:
                  caption + '|' + label + '|' + label);
     }
 
+    // Older versions wrote Latin-1: a save keeps their accented labels, now in UTF-8.
+    void latin1FileSurvivesASave()
+    {
+        writePanelFile("[General]\nANT1=Antena S\xF3");
+        QVERIFY(writeIniValues(panelSettingsPath(), {{"RL", true}}));
+        QCOMPARE(bytesOf(panelSettingsPath()),
+                 QByteArray("[General]\nANT1=Antena S\xC3\xB3\nRL=true\n"));
+    }
+
     // Labels that could not be saved stay unsaved: a later toggle that does reach the
     // disk writes its own flag and nothing of the failed save.
     void failedSaveDoesNotComeBack()

@@ -8,11 +8,18 @@
 
 // A handle on one of the panel's INI files. The files are UTF-8, so a caption typed
 // into a text editor as "Ñandú" reads back as typed, and what the panel writes stays
-// readable in that editor.
+// readable in that editor. Older versions of the panel wrote Latin-1: a file that is
+// not valid UTF-8 is one of theirs, and is rewritten as UTF-8 before it is read, so its
+// accented labels read as they were written and every later save keeps them. A file
+// that cannot be written is left as it is; Qt 5 reads it as Latin-1, Qt 6, which reads
+// INI files only as UTF-8, shows its accented letters as replacement characters.
 class IniFile : public QSettings
 {
 public:
     explicit IniFile(const QString &path);
+
+private:
+    IniFile(const QString &path, bool latin1);
 };
 
 // How the values of both settings files are read. Every reader asks QSettings for a
