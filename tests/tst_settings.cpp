@@ -43,33 +43,23 @@ private slots:
         removeSettingsFiles();
     }
 
+    // The panel file's folder and name. The panel never writes under /usr or /opt, even
+    // as root, who may write there.
     void pathRule_data()
     {
-        columns<QString, QString>({"suffix", "path"});
-        row("no suffix", QString(), "/base/settings.ini");
-        row("7", "7", "/base/settings7.ini");
+        columns<QString, QString, bool, QString>({"suffix", "program", "writable", "path"});
+        row("build folder", QString(), "/home/u/build", true, "/home/u/build/settings.ini");
+        row("unwritable, suffix 7", "7", "/home/u/ro", false, "/user/settings7.ini");
+        row("/usr/bin as root", QString(), "/usr/bin", true, "/user/settings.ini");
+        row("/opt", QString(), "/opt/x/bin", true, "/user/settings.ini");
+        row("only named like /usr", QString(), "/usrlocal/bin", true, "/usrlocal/bin/settings.ini");
     }
     void pathRule()
     {
         QFETCH(QString, suffix);
-        QTEST(settingsFilePath(suffix, "/base"), "path");
-    }
-
-    // The panel never writes under /usr or /opt, even as root, who may write there.
-    void panelFolder_data()
-    {
-        columns<QString, bool, QString>({"program", "writable", "folder"});
-        row("/usr/bin as root", "/usr/bin", true, "user");
-        row("/opt", "/opt/x/bin", true, "user");
-        row("build folder", "/home/u/build", true, "/home/u/build");
-        row("unwritable", "/home/u/ro", false, "user");
-        row("only named like /usr", "/usrlocal/bin", true, "/usrlocal/bin");
-    }
-    void panelFolder()
-    {
         QFETCH(QString, program);
         QFETCH(bool, writable);
-        QTEST(panelSettingsDirectory(program, writable, "user"), "folder");
+        QTEST(settingsFilePath(suffix, panelSettingsDirectory(program, writable, "/user")), "path");
     }
 
     // An installed panel starts from the file a copy beside the program kept, once: an
@@ -108,12 +98,11 @@ private slots:
             QVERIFY(QFile::permissions(to) & QFile::WriteOwner);
     }
 
-    // What a text editor may leave in the file, read through QSettings and the conversions.
+    // What a text editor may leave in the file, read as the panel reads it.
     void handEditedValues_data()
     {
         // kind "flag on": a flag whose default is on. refused: what the debug line quotes.
         columns<QByteArray, QString, QVariant, QString>({"line", "kind", "expected", "refused"});
-        row("flag empty", QByteArray("v="), "flag", QVariant(false), QString());
         row("flag empty, default on", QByteArray("v="), "flag on", QVariant(true), QString());
         row("flag no", QByteArray("v=no"), "flag", QVariant(false), QString());
         row("flag off, default on", QByteArray("v=Off"), "flag on", QVariant(false), QString());
@@ -131,7 +120,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, refused);
         writePanelFile("[General]\n" + line + "\n");
-        const QSettings file(panelSettingsPath(), QSettings::IniFormat);
+        const IniFile file(panelSettingsPath());
         const QVariant value = file.value("v", "");
         QLoggingCategory::setFilterRules(refused.isEmpty() ? "" : "orvik.panel.debug=true");
         if (!refused.isEmpty())
