@@ -49,17 +49,17 @@ private slots:
     {
         columns<QString, QString, bool, QString>({"suffix", "program", "writable", "path"});
         row("build folder", QString(), "/home/u/build", true, "/home/u/build/settings.ini");
-        row("unwritable, suffix 7", "7", "/home/u/ro", false, "/user/settings7.ini");
-        row("/usr/bin as root", QString(), "/usr/bin", true, "/user/settings.ini");
-        row("/opt", QString(), "/opt/x/bin", true, "/user/settings.ini");
-        row("only named like /usr", QString(), "/usrlocal/bin", true, "/usrlocal/bin/settings.ini");
+        row("unwritable, suffix 7", "7", "/home/u/ro", false, "/cfg/settings7.ini");
+        row("/usr/bin as root", QString(), "/usr/bin", true, "/cfg/settings.ini");
+        row("/opt", QString(), "/opt/x/bin", true, "/cfg/settings.ini");
+        row("named like /usr", QString(), "/usrlocal/bin", true, "/usrlocal/bin/settings.ini");
     }
     void pathRule()
     {
         QFETCH(QString, suffix);
         QFETCH(QString, program);
         QFETCH(bool, writable);
-        QTEST(settingsFilePath(suffix, panelSettingsDirectory(program, writable, "/user")), "path");
+        QTEST(settingsFilePath(suffix, panelSettingsDirectory(program, writable, "/cfg")), "path");
     }
 
     // An installed panel starts from the file a copy beside the program kept, once: an
