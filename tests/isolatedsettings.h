@@ -6,24 +6,19 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
-#include <vector>
 
 #include "config/settingspath.h"
 
-// The panel file lives next to the executable, shared by every test binary. One extra
-// application argument makes the path rule give each test its own settings<tag>.ini;
-// QtTest sees the original arguments. The port file goes to QtTest's data folder.
+// The panel file lives next to the executable, shared by every test binary. The tag,
+// set as the settings suffix, gives each test its own settings<tag>.ini; the port file
+// goes to QtTest's data folder.
 #define ORVIK_ISOLATED_SETTINGS_MAIN(TestClass, tag) \
     int main(int argc, char **argv) \
     { \
         QStandardPaths::setTestModeEnabled(true); \
-        std::vector<char *> appArgs(argv, argv + argc); \
-        char extra[] = tag; \
-        appArgs.insert(appArgs.begin() + 1, extra); \
-        appArgs.push_back(nullptr); \
-        int appArgc = argc + 1; \
-        QApplication app(appArgc, appArgs.data()); \
+        QApplication app(argc, argv); \
         app.setAttribute(Qt::AA_Use96Dpi, true); \
+        setSettingsSuffix(QStringLiteral(tag)); \
         TestClass test; \
         return QTest::qExec(&test, argc, argv); \
     }

@@ -43,17 +43,23 @@ private slots:
         removeSettingsFiles();
     }
 
+    // The panel file's folder and name. The panel never writes under /usr or /opt, even
+    // as root, who may write there.
     void pathRule_data()
     {
-        columns<QStringList, QString>({"arguments", "path"});
-        row("no argument", QStringList{"panel"}, "/base/settings.ini");
-        row("7 8", QStringList{"panel", "7", "8"}, "/base/settings7.ini");
-        row("one empty argument", QStringList{"panel", ""}, "/base/settings.ini");
+        columns<QString, QString, bool, QString>({"suffix", "program", "writable", "path"});
+        row("build folder", QString(), "/home/u/build", true, "/home/u/build/settings.ini");
+        row("unwritable, suffix 7", "7", "/home/u/ro", false, "/cfg/settings7.ini");
+        row("/usr/bin as root", QString(), "/usr/bin", true, "/cfg/settings.ini");
+        row("/opt", QString(), "/opt/x/bin", true, "/cfg/settings.ini");
+        row("named like /usr", QString(), "/usrlocal/bin", true, "/usrlocal/bin/settings.ini");
     }
     void pathRule()
     {
-        QFETCH(QStringList, arguments);
-        QTEST(settingsFilePath(arguments, "/base"), "path");
+        QFETCH(QString, suffix);
+        QFETCH(QString, program);
+        QFETCH(bool, writable);
+        QTEST(settingsFilePath(suffix, panelSettingsDirectory(program, writable, "/cfg")), "path");
     }
 
     // An installed panel starts from the file a copy beside the program kept, once: an
@@ -92,28 +98,38 @@ private slots:
             QVERIFY(QFile::permissions(to) & QFile::WriteOwner);
     }
 
-    // What a text editor may leave in the file, read through QSettings and the conversions.
+    // What a text editor may leave in the file, read as the panel reads it.
     void handEditedValues_data()
     {
-        columns<QByteArray, QString, QVariant>({"line", "kind", "expected"});
-        row("flag empty", QByteArray("v="), "flag", QVariant(false));
-        row("flag FALSE", QByteArray("v=FALSE"), "flag", QVariant(false));
-        row("flag no", QByteArray("v=no"), "flag", QVariant(true));
-        row("number -2", QByteArray("v=-2"), "number", QVariant(-2));
-        row("number 3x", QByteArray("v=3x"), "number", QVariant(0));
-        row("text bare comma", QByteArray("v=A, B"), "text", QVariant("A, B"));
-        row("index 200 narrowed", QByteArray("v=200"), "index", QVariant(-56));
+        // kind "flag on": a flag whose default is on. refused: what the debug line quotes.
+        columns<QByteArray, QString, QVariant, QString>({"line", "kind", "expected", "refused"});
+        row("flag empty, default on", QByteArray("v="), "flag on", QVariant(true), QString());
+        row("flag no", QByteArray("v=no"), "flag", QVariant(false), QString());
+        row("flag off, default on", QByteArray("v=Off"), "flag on", QVariant(false), QString());
+        row("flag quoted blanks", QByteArray("v=\" yES \""), "flag", QVariant(true), QString());
+        row("flag 2", QByteArray("v=2"), "flag", QVariant(false), "v=\"2\"");
+        row("flag typo, default on", QByteArray("v=of"), "flag on", QVariant(true), "v=\"of\"");
+        row("number -2", QByteArray("v=-2"), "number", QVariant(-2), QString());
+        row("number 3x", QByteArray("v=3x"), "number", QVariant(0), QString());
+        row("text bare comma", QByteArray("v=A, B"), "text", QVariant("A, B"), QString());
+        row("index 200 narrowed", QByteArray("v=200"), "index", QVariant(-56), QString());
     }
     void handEditedValues()
     {
         QFETCH(QByteArray, line);
         QFETCH(QString, kind);
+        QFETCH(QString, refused);
         writePanelFile("[General]\n" + line + "\n");
-        const QVariant value = QSettings(panelSettingsPath(), QSettings::IniFormat).value("v", "");
-        QTEST(kind == "flag"     ? QVariant(iniFlag(value))
-              : kind == "number" ? QVariant(iniNumber(value))
-              : kind == "index"  ? QVariant(int(iniSelectionIndex(value)))
-                                 : QVariant(iniText(value)),
+        const IniFile file(panelSettingsPath());
+        const QVariant value = file.value("v", "");
+        QLoggingCategory::setFilterRules(refused.isEmpty() ? "" : "orvik.panel.debug=true");
+        if (!refused.isEmpty())
+            QTest::ignoreMessage(QtDebugMsg,
+                                 QRegularExpression(QRegularExpression::escape(refused)));
+        QTEST(kind.startsWith("flag") ? QVariant(iniFlag(file, "v", kind == "flag on"))
+              : kind == "number"      ? QVariant(iniNumber(value))
+              : kind == "index"       ? QVariant(int(iniSelectionIndex(value)))
+                                      : QVariant(iniText(value)),
               "expected");
     }
 
@@ -177,6 +193,15 @@ private slots:
         QVERIFY(f.open());
         QCOMPARE(f.text("botaoTecla7") + '|' + f.text("labelAnt7") + '|' + f.text("labelID"),
                  caption + '|' + label + '|' + label);
+    }
+
+    // Older versions wrote Latin-1: a save keeps their accented labels, now in UTF-8.
+    void latin1FileSurvivesASave()
+    {
+        writePanelFile("[General]\nANT1=Antena S\xF3");
+        QVERIFY(writeIniValues(panelSettingsPath(), {{"RL", true}}));
+        QCOMPARE(bytesOf(panelSettingsPath()),
+                 QByteArray("[General]\nANT1=Antena S\xC3\xB3\nRL=true\n"));
     }
 
     // Labels that could not be saved stay unsaved: a later toggle that does reach the

@@ -160,6 +160,29 @@ private slots:
         QCOMPARE(restarted.serialSettings().baudRate, 250000);
     }
 
+    // Opening lists the ports again; the item put in first stands for an adapter
+    // unplugged since. Both a typed Custom path and that port then show as Custom.
+    void reopened_data()
+    {
+        columns<bool>({"portChosen"});
+        row("typed Custom path", false);
+        row("chosen port unplugged", true);
+    }
+    void reopened()
+    {
+        QFETCH(bool, portChosen);
+        SettingsDialog dialog;
+        auto *ports = child<QComboBox>(dialog, "serialPortInfoListBox");
+        const int custom = ports->count() - 1;
+        ports->insertItem(0, "gone", QStringList{"gone", "", "", "", "/tmp/gone"});
+        ports->setCurrentIndex(portChosen ? 0 : custom + 1);
+        ports->setEditText("/tmp/gone");
+        dialog.show();
+        QCOMPARE(ports->count(), custom + 1);
+        QCOMPARE(ports->currentIndex(), custom);
+        QCOMPARE(ports->currentText(), QString("/tmp/gone"));
+    }
+
     // A selection file that cannot be written (a folder in its place) is reported.
     void notSaved()
     {

@@ -12,7 +12,8 @@ namespace {
 
 // --help and --version; the one positional argument keeps its old meaning, the name of
 // the settings files to use. process() answers --help and --version and stops at an
-// unknown option, so what reaches the settings path rule is only that argument.
+// unknown option, so what reaches the settings path rule is only that argument, read
+// here once for the whole run (further arguments are ignored).
 void readCommandLine(QApplication &application)
 {
     QCommandLineParser parser;
@@ -21,7 +22,8 @@ void readCommandLine(QApplication &application)
             "main", "Control panel for the KELMAR remote antenna switch.\n\n"
                     "Captions, labels, ID, Enable and Release ALL are kept in settings.ini "
                     "(settingsSUFFIX.ini when started with SUFFIX), next to the program when its "
-                    "folder can be written, otherwise in\n  %1\n"
+                    "folder can be written and is not under /usr or /opt, otherwise in\n"
+                    "  %1\n"
                     "The serial port choice is kept in a file of the same name in\n  %2\n\n"
                     "QT_LOGGING_RULES=\"orvik.wire.debug=true\" traces every frame on the wire.")
             .arg(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
@@ -34,6 +36,7 @@ void readCommandLine(QApplication &application)
                                             "(several panels side by side)."),
         QStringLiteral("[suffix]"));
     parser.process(application);
+    setSettingsSuffix(parser.positionalArguments().value(0));
 }
 } // namespace
 

@@ -33,7 +33,7 @@ bool savePortSelection(int portIndex, const QString &portPath, int speedIndex, i
 bool loadReconnectChoice()
 {
     const IniFile file(portSettingsPath());
-    return iniFlag(file.value(reconnectKey, QString()));
+    return iniFlag(file, reconnectKey, false);
 }
 
 bool saveReconnectChoice(bool on)

@@ -41,11 +41,11 @@ void MainWindow::loadSettings()
 
     // setChecked does not emit triggered(): no word is queued, nothing is written and
     // the window keeps its size; only the operator's Enable resizes it.
-    const bool receiverGroup = iniFlag(stored.value(QStringLiteral("REC"), QString()));
+    const bool receiverGroup = iniFlag(stored, QStringLiteral("REC"), false);
     ui->actionEnable->setChecked(receiverGroup);
     ui->groupFendril->setVisible(receiverGroup);
 
-    ui->actionRelease_ALL->setChecked(iniFlag(stored.value(QStringLiteral("RL"), QString())));
+    ui->actionRelease_ALL->setChecked(iniFlag(stored, QStringLiteral("RL"), false));
 
     const ReleaseLook look = releaseLook(ui->actionRelease_ALL->isChecked());
     ui->botaoRelease->setText(tr(look.text));

@@ -5,23 +5,52 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QVariant>
 
-QString settingsFilePath(const QStringList &arguments, const QString &baseDirectory)
+namespace {
+// A dynamic property of the application object: the suffix belongs to this run of the
+// program, not to any one window, and the object outlives every reader.
+constexpr char settingsSuffixProperty[] = "orvikSettingsSuffix";
+
+QString settingsSuffix()
 {
-    if (arguments.size() < 2)
-        return baseDirectory + QLatin1String("/settings.ini");
-    return baseDirectory + QLatin1String("/settings") + arguments.at(1) + QLatin1String(".ini");
+    const QCoreApplication *application = QCoreApplication::instance();
+    return application ? application->property(settingsSuffixProperty).toString() : QString();
 }
 
 QString settingsFilePath(const QString &baseDirectory)
 {
-    return settingsFilePath(QCoreApplication::arguments(), baseDirectory);
+    return settingsFilePath(settingsSuffix(), baseDirectory);
+}
+
+// Folders that belong to the system's package manager or to a vendor's installer.
+bool isSystemDirectory(const QString &directory)
+{
+    // The slash keeps /usrlocal out of /usr.
+    const QString path = QDir::cleanPath(directory) + QLatin1Char('/');
+    for (const char *root : {"/usr/", "/opt/"})
+        if (path.startsWith(QLatin1String(root)))
+            return true;
+    return false;
+}
+} // namespace
+
+QString settingsFilePath(const QString &suffix, const QString &baseDirectory)
+{
+    return baseDirectory + QLatin1String("/settings") + suffix + QLatin1String(".ini");
+}
+
+void setSettingsSuffix(const QString &suffix)
+{
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->setProperty(settingsSuffixProperty, suffix);
 }
 
 QString panelSettingsDirectory(const QString &programDirectory, bool programDirectoryWritable,
                                const QString &userConfigDirectory)
 {
-    return programDirectoryWritable ? programDirectory : userConfigDirectory;
+    return programDirectoryWritable && !isSystemDirectory(programDirectory) ? programDirectory
+                                                                            : userConfigDirectory;
 }
 
 QString panelSettingsPath()

@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-// Both settings files are named by one rule: settings.ini, or settingsX.ini when the
-// program was started with a first argument X (further arguments are ignored).
-QString settingsFilePath(const QStringList &arguments, const QString &baseDirectory);
-// The same rule over this process's own arguments.
-QString settingsFilePath(const QString &baseDirectory);
+// Both settings files are named by one rule: settings.ini, or settingsX.ini for the
+// settings suffix X (orvik-panel X).
+QString settingsFilePath(const QString &suffix, const QString &baseDirectory);
+
+// The suffix this process uses, decided once at start-up from the parsed command line.
+// It is kept on the application object, which must exist; until it is set, and without
+// an application object, the files are the plain settings.ini.
+void setSettingsSuffix(const QString &suffix);
 
 // Where the panel file lives: next to the program while its folder can be written (a
 // build folder, a portable copy), otherwise, as for an installed program, in the
-// per-user configuration folder.
+// per-user configuration folder. A program under /usr or /opt is an installed one even
+// when its folder can be written (by root): the panel never writes there.
 QString panelSettingsDirectory(const QString &programDirectory, bool programDirectoryWritable,
                                const QString &userConfigDirectory);
 

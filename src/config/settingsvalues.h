@@ -8,15 +8,23 @@
 
 // A handle on one of the panel's INI files. The files are UTF-8, so a caption typed
 // into a text editor as "Ñandú" reads back as typed, and what the panel writes stays
-// readable in that editor.
+// readable in that editor. Older versions of the panel wrote Latin-1: a file that is
+// not valid UTF-8 is one of theirs, and is rewritten as UTF-8 before it is read, so its
+// accented labels read as they were written and every later save keeps them. A file
+// that cannot be written is left as it is; Qt 5 reads it as Latin-1, Qt 6, which reads
+// INI files only as UTF-8, shows its accented letters as replacement characters.
 class IniFile : public QSettings
 {
 public:
     explicit IniFile(const QString &path);
+
+private:
+    IniFile(const QString &path, bool latin1);
 };
 
 // How the values of both settings files are read. Every reader asks QSettings for a
-// key with the empty text as default and converts what comes back here, so a file
+// key with the empty text as default (the flag reader asks itself, to name the key when
+// it refuses a value) and converts what comes back here, so a file
 // edited by hand never stops the program: a value of the wrong kind becomes the
 // default of its kind.
 
@@ -24,9 +32,10 @@ public:
 // reading ("A, B" typed by hand without quotes) is joined back with ", ".
 QString iniText(const QVariant &value);
 
-// Flag: absent or empty gives false; text counts as false when, in lower case, it is
-// "0" or "false", and as true otherwise.
-bool iniFlag(const QVariant &value);
+// Flag: true/false, 1/0, yes/no or on/off in any case, blanks around it ignored. Absent
+// or empty gives defaultValue; anything else gives it too, and the orvik.panel category
+// says which key held which value, so a typing slip never turns a function on.
+bool iniFlag(const QSettings &settings, const QString &key, bool defaultValue);
 
 // Number: absent or not a whole number gives 0.
 int iniNumber(const QVariant &value);

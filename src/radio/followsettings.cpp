@@ -80,7 +80,7 @@ FollowSettings loadFollowSettings(const QString &path)
         return iniText(file.value(key, QString())).trimmed();
     };
     FollowSettings settings;
-    settings.follow = iniFlag(file.value(followKey, QString()));
+    settings.follow = iniFlag(file, followKey, false);
     for (SourceKind kind : {SourceKind::Rigctld, SourceKind::N1mm})
         if (text(sourceKey).compare(sourceKindName(kind), Qt::CaseInsensitive) == 0)
             settings.source = kind;

@@ -138,19 +138,48 @@ void SettingsDialog::fillPortList()
     m_ui->serialPortInfoListBox->addItem(tr("Custom"));
 }
 
-void SettingsDialog::loadSelection()
+void SettingsDialog::showEvent(QShowEvent *event)
+{
+    relistPorts();
+    QDialog::showEvent(event);
+}
+
+// The choice on screen, applied or not, stays: a typed Custom path as it is, a listed
+// port by its location, under the rule a stored port follows, so one unplugged since
+// shows as Custom with its path rather than as some other device.
+void SettingsDialog::relistPorts()
+{
+    const QVariant listed = m_ui->serialPortInfoListBox->currentData();
+    const QString typed = m_ui->serialPortInfoListBox->currentText();
+    fillPortList();
+    selectPort(listed.isValid() ? portSelection(listed.toStringList().value(locationEntry),
+                                                QVariant(), listedLocations())
+                                : BoxSelection{m_ui->serialPortInfoListBox->count() - 1, typed});
+}
+
+QStringList SettingsDialog::listedLocations() const
 {
     QStringList locations;
     for (int i = 0; i < m_ui->serialPortInfoListBox->count() - 1; ++i)
         locations << m_ui->serialPortInfoListBox->itemData(i).toStringList().value(locationEntry);
-    const StoredPortSelection stored = loadPortSelection();
-    const BoxSelection port = portSelection(stored.portPath, stored.portIndex, locations);
-    const BoxSelection speed = speedSelection(stored.speedIndex, stored.customRate,
-                                              m_ui->baudRateBox->count(), maximumBaudRate);
+    return locations;
+}
+
+void SettingsDialog::selectPort(const BoxSelection &port)
+{
     // Becoming current clears a custom item's text, so the text goes in afterwards.
     m_ui->serialPortInfoListBox->setCurrentIndex(port.index);
     if (!port.customText.isEmpty())
         m_ui->serialPortInfoListBox->setEditText(port.customText);
+}
+
+void SettingsDialog::loadSelection()
+{
+    const StoredPortSelection stored = loadPortSelection();
+    selectPort(portSelection(stored.portPath, stored.portIndex, listedLocations()));
+    const BoxSelection speed = speedSelection(stored.speedIndex, stored.customRate,
+                                              m_ui->baudRateBox->count(), maximumBaudRate);
+    // As for the port, the custom text goes in after the item became current.
     m_ui->baudRateBox->setCurrentIndex(speed.index);
     if (!speed.customText.isEmpty())
         m_ui->baudRateBox->setEditText(speed.customText);

@@ -5,6 +5,7 @@
 #include "serialsettings/serialsettings.h"
 
 class QIntValidator;
+struct BoxSelection;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -24,6 +25,10 @@ public:
 
     SerialSettings serialSettings() const;
 
+protected:
+    // Each opening lists the ports again, so an adapter plugged in since shows up.
+    void showEvent(QShowEvent *event) override;
+
 signals:
     // Apply could not write the selection to the port settings file; the message names
     // the file, in the words the panel uses for its own files.
@@ -38,6 +43,9 @@ private slots:
 private:
     void fillParameterBoxes();
     void fillPortList();
+    void relistPorts();
+    QStringList listedLocations() const;
+    void selectPort(const BoxSelection &port);
     void loadSelection();
     bool saveSelection();
     void refreshSettings();

@@ -1,3 +1,3 @@
-#include "app/panellog.h"
+#include "config/settingslog.h"
 
 Q_LOGGING_CATEGORY(lcPanel, "orvik.panel", QtWarningMsg)
