@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -32,6 +33,25 @@ private:
 };
 
 namespace {
+
+// Counts the times any key of the panel is restyled.
+class RestyleCounter : public QObject
+{
+public:
+    explicit RestyleCounter(QWidget *window)
+    {
+        for (QPushButton *key : window->findChildren<QPushButton *>())
+            key->installEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::StyleChange;
+        return false;
+    }
+};
 
 constexpr int patience = 8000; // ms; generous, the machines are shared
 const char *const connected = "status Connected! Firmware Revision: 1 . 0|";
@@ -83,6 +103,21 @@ void JourneysTest::journey_data()
         "sim silent on|see botaoPower @idle|see botaoTecla1 @idle|press botaoTecla4|sent IGS3;|"
         "see botaoTecla4 @idle|sim silent off|see botaoPower @linkUp|"
         "see botaoTecla4 @selected");
+    // Nobody is there to click: the link is back and polling with the box still open. A
+    // second pull gives its own box, not a second one; Disconnect ends the waiting.
+    row("adapter pulled and back while nobody clicks the box",
+        "menu actionReconnect_Automatically|sim hangup 2000|box Critical Error|"
+        "status Waiting for %link to come back; File › Disconnect stops waiting|"
+        "status Connected! Firmware Revision: 1 . 0|see botaoPower @linkUp|settle|"
+        "box Critical Error|sim hangup 3000|"
+        "status Waiting for %link to come back; File › Disconnect stops waiting|"
+        "box Critical Error|menu actionDisconnect|wait 4500|status Disconnected|close boxes|"
+        "connect|" + QString(connected).chopped(1));
+    // Dark once, then left alone: a split costs nothing while the link is silent or closed.
+    row("silence and Disconnect after a split restyle nothing",
+        "menu actionSplit|press botaoSplit|press botaoTecla3|sent IGP021;|"
+        "see botaoTecla3 @active|sim silent on|see botaoPower @idle|restyles 0|"
+        "menu actionDisconnect|restyles 0|sim silent off|connect|" + QString(connected).chopped(1));
     row("Disconnect drops a press; Connect works again",
         "menu actionDisconnect|status Disconnected|see botaoPower @idle|press botaoTecla4|"
         "wait 300|connect|"
@@ -198,13 +233,26 @@ void JourneysTest::run(Station &station, const QString &step)
         QVERIFY(station.connectTo(path));
     } else if (verb == "wait") {
         QTest::qWait(arg.toInt());
+    } else if (verb == "settle") {
+        QVERIFY(station.settle(2));
+    } else if (verb == "box") {
+        QTRY_COMPARE_WITH_TIMEOUT(station.openBoxes(), QStringList{arg}, patience);
+    } else if (verb == "close") {
+        for (QWidget *box : window->findChildren<QMessageBox *>())
+            box->close();
+    } else if (verb == "restyles") {
+        QTest::qWait(100);
+        RestyleCounter restyles(window);
+        QTest::qWait(2000);
+        QCOMPARE(restyles.count, arg.toInt());
     } else if (verb == "sent") {
         sent << arg.toLatin1();
         QTRY_COMPARE_WITH_TIMEOUT(station.framesSince(mark), sent, patience);
     } else if (verb == "see") {
         QTRY_COMPARE_WITH_TIMEOUT(seen(window->findChild<QWidget *>(name), rest), rest, patience);
     } else if (verb == "status") {
-        const QString text = QString(arg).replace("%settings", panelSettingsPath());
+        const QString text =
+            QString(arg).replace("%settings", panelSettingsPath()).replace("%link", station.link);
         QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(), text, patience);
     } else if (verb == "answered") {
         QTRY_VERIFY_WITH_TIMEOUT(station.countSince(mark, "tx", name) >= rest.toInt(), patience);
