@@ -23,7 +23,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "app/criticalbox.h"
 #include "app/mainwindow.h"
 #include "link/controllerlink.h"
 #include "serialsettings/settingsdialog.h"
@@ -104,12 +103,10 @@ public:
     QString logPath = dir.filePath("sim.jsonl");
     QProcess sim;
     std::unique_ptr<MainWindow> window;
-    QStringList boxes; // titles of the boxes a failed open raised
 
     ~Station()
     {
         window.reset();
-        setCriticalBoxHook({});
         if (sim.state() != QProcess::NotRunning) {
             sim.write("quit\n");
             if (!sim.waitForFinished(3000))
@@ -133,9 +130,6 @@ public:
     // State as at program start, window shown, its link running.
     void openWindow()
     {
-        // The box of a failed open is modal; a test watches it instead.
-        setCriticalBoxHook(
-            [this](QWidget *, const QString &title, const QString &) { boxes << title; });
         window = std::make_unique<MainWindow>();
         window->show();
     }
@@ -143,8 +137,8 @@ public:
     QAction *action(const QString &name) const { return window->findChild<QAction *>(name); }
     ControllerLink *controller() const { return window->controllerLink(); }
 
-    // The titles of the boxes open over the window now (a lost link's box holds nothing
-    // up, so it stays until somebody closes it).
+    // The titles of the boxes open over the window now (they hold nothing up, so they stay
+    // until somebody closes them).
     QStringList openBoxes() const
     {
         QStringList titles;

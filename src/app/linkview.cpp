@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QStatusBar>
 
-#include "app/criticalbox.h"
 #include "app/mainwindow.h"
 #include "config/portsettings.h"
 #include "link/controllerlink.h"
@@ -15,7 +14,7 @@ void MainWindow::connectLink()
 {
     connect(link, &ControllerLink::opened, this, &MainWindow::linkOpened);
     connect(link, &ControllerLink::openFailed, this, [this](const QString &reason) {
-        showCriticalBox(this, tr("Error"), reason);
+        showBox(tr("Error"), reason);
         statusBar()->showMessage(tr("Open error"));
     });
     connect(link, &ControllerLink::statusReceived, this, &MainWindow::processaPDR);
@@ -82,18 +81,23 @@ void MainWindow::firmwareReceived(const FirmwareRevision &revision)
                                 + QString::asprintf("%d.%d", revision.major, revision.minor));
 }
 
-// The link is already trying to come back when this box appears: it tells the operator
-// what happened and holds nothing up. A later loss replaces a box nobody has closed.
+// A modal critical box with one OK button that holds nothing up: the link goes on in the
+// meantime (after a loss it is already trying to come back), and nobody may be at the
+// station to click. A newer failure replaces a box nobody has closed.
+void MainWindow::showBox(const QString &title, const QString &text)
+{
+    if (failureBox)
+        failureBox->close();
+    failureBox = new QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok, this);
+    failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    failureBox->setWindowModality(Qt::ApplicationModal);
+    failureBox->show();
+}
+
 void MainWindow::linkLost(const QString &reason)
 {
     showDisconnected(tr("Disconnected"));
-    if (lossBox)
-        lossBox->close();
-    lossBox = new QMessageBox(QMessageBox::Critical, tr("Critical Error"), reason,
-                              QMessageBox::Ok, this);
-    lossBox->setAttribute(Qt::WA_DeleteOnClose);
-    lossBox->setWindowModality(Qt::ApplicationModal);
-    lossBox->show();
+    showBox(tr("Critical Error"), reason);
 }
 
 void MainWindow::waitForPort(const QString &path)

@@ -92,6 +92,7 @@ private:
     void linkOpened(const PortSettings &settings);
     void firmwareReceived(const FirmwareRevision &revision);
     void linkLost(const QString &reason);
+    void showBox(const QString &title, const QString &text);
     void waitForPort(const QString &path);
     // Back to the look of a panel with no port: Configure and Connect offered.
     void showDisconnected(const QString &message);
@@ -133,5 +134,5 @@ private:
     RadioFollow *radioFollow = nullptr;
     SettingsDialog *settings = nullptr;
     QPointer<about> aboutBox;
-    QPointer<QMessageBox> lossBox;
+    QPointer<QMessageBox> failureBox;
 };
