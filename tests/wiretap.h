@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QLoggingCategory>
-#include <QMutex>
 #include <QStringList>
+#include <mutex>
 
 // While it lives, the wire trace is on and its lines are kept, as operators and their
 // scripts read them ("1234 ms TX 5 49 47 54 33 3b |IGT3;|"). The link writes them from its
@@ -18,7 +18,7 @@ public:
             [](QtMsgType, const QMessageLogContext &context, const QString &message) {
                 if (QByteArray(context.category) != "orvik.wire")
                     return;
-                const QMutexLocker lock(&mutex());
+                const std::lock_guard<std::mutex> lock(mutex());
                 kept() << message;
             });
     }
@@ -32,8 +32,27 @@ public:
 
     static QStringList lines()
     {
-        const QMutexLocker lock(&mutex());
+        const std::lock_guard<std::mutex> lock(mutex());
         return kept();
+    }
+
+    // The first frame handed to the port too soon after the one before it, or nothing: a
+    // word more than 100 ms after it, a poll more than 150 ms. The firmware query at Connect
+    // waits for nobody. The stamps are whole milliseconds: more than 100 reads as 100.
+    static QString spacingFault()
+    {
+        qint64 previous = -1;
+        for (const QString &line : lines()) {
+            const QStringList w = line.split(' '); // "1234 ms TX 5 ... |IGT3;|"
+            if (w.value(2) != "TX")
+                continue;
+            const qint64 ms = w[0].toLongLong();
+            const bool poll = w.last() == "|IGT3;|";
+            if (previous >= 0 && w.last() != "|IGW;|" && ms - previous < (poll ? 150 : 100))
+                return QString("%1 %2 ms after the frame before").arg(w.last()).arg(ms - previous);
+            previous = ms;
+        }
+        return QString();
     }
 
 private:
@@ -42,9 +61,10 @@ private:
         static QStringList lines;
         return lines;
     }
-    static QMutex &mutex()
+    // The link traces from its own thread. A plain mutex, which a race detector can see.
+    static std::mutex &mutex()
     {
-        static QMutex lock;
+        static std::mutex lock;
         return lock;
     }
 

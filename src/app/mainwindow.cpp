@@ -51,6 +51,7 @@ MainWindow::~MainWindow()
 {
     // The link goes first, in its own thread, closing the port; nothing it still says
     // reaches this window after that.
+    disconnect(link, nullptr, this, nullptr);
     linkThread.reset();
     delete ui;
 }

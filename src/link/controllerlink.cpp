@@ -1,6 +1,8 @@
 #include "link/controllerlink.h"
 
+#include <QCoreApplication>
 #include <QSerialPortInfo>
+#include <QThread>
 
 #include "link/clock.h"
 #include "link/protocol.h"
@@ -32,6 +34,9 @@ QString stablePath(const QString &portName)
     const QString location = QSerialPortInfo(portName).systemLocation();
     return storedPortPath(location.isEmpty() ? portName : location, serialByIdFolder);
 }
+
+// Wakes the link's thread to take the commands waiting for it.
+const QEvent::Type commandsWaiting = QEvent::Type(QEvent::User + 1);
 
 // Positions travel as position + 1 so that nibble 0 can mean "none".
 quint8 nibbles(int high, int low)
@@ -66,9 +71,31 @@ ControllerLink::~ControllerLink() = default;
 
 template<typename F> void ControllerLink::inLinkThread(F &&f)
 {
-    // Queued when called from another thread, so calls keep their order; at once when
-    // called from the link's own.
-    QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::AutoConnection);
+    // At once when called from the link's own thread; otherwise in the link's thread, in
+    // the order called.
+    if (QThread::currentThread() == thread()) {
+        f();
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(inboxLock);
+        inbox.emplace_back(std::forward<F>(f));
+    }
+    QCoreApplication::postEvent(this, new QEvent(commandsWaiting));
+}
+
+bool ControllerLink::event(QEvent *event)
+{
+    if (event->type() != commandsWaiting)
+        return QObject::event(event);
+    std::vector<std::function<void()>> commands;
+    {
+        const std::lock_guard<std::mutex> lock(inboxLock);
+        commands.swap(inbox);
+    }
+    for (const std::function<void()> &command : commands)
+        command();
+    return true;
 }
 
 void ControllerLink::selectTx(int antenna)

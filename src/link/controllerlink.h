@@ -3,7 +3,10 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
+#include <functional>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 #include "link/commandqueue.h"
 #include "link/lineparameters.h"
@@ -48,6 +51,9 @@ public:
 
     static constexpr int reconnectIntervalMs = 2000;
 
+protected:
+    bool event(QEvent *event) override;
+
 signals:
     // The port opened: the firmware query is on its way, polling follows.
     void opened(const PortSettings &settings);
@@ -81,6 +87,11 @@ private:
     void loseConnection(const QString &reason);
     void watchdogExpired();
     void tryReconnect();
+
+    // Commands from other threads wait here for the link's thread, in the order given. A
+    // plain mutex hands them over, so the handover is one any race detector can follow.
+    std::mutex inboxLock;
+    std::vector<std::function<void()>> inbox;
 
     QSerialPort port{this};
     LinkSession session;
