@@ -84,10 +84,10 @@ template<typename F> void ControllerLink::inLinkThread(F &&f)
     QCoreApplication::postEvent(this, new QEvent(commandsWaiting));
 }
 
+// Whatever event comes, the commands waiting go first: the one posted with them only
+// wakes the thread, and nothing of it needs reading.
 bool ControllerLink::event(QEvent *event)
 {
-    if (event->type() != commandsWaiting)
-        return QObject::event(event);
     std::vector<std::function<void()>> commands;
     {
         const std::lock_guard<std::mutex> lock(inboxLock);
@@ -95,7 +95,7 @@ bool ControllerLink::event(QEvent *event)
     }
     for (const std::function<void()> &command : commands)
         command();
-    return true;
+    return QObject::event(event);
 }
 
 void ControllerLink::selectTx(int antenna)
@@ -139,10 +139,6 @@ void ControllerLink::release(bool all)
 void ControllerLink::queueWord(CommandWord word)
 {
     inLinkThread([this, word] {
-        // What the operator wants is meant for this connection; with no port open there
-        // is none, and nothing may wait to switch an antenna later, maybe on the air.
-        if (!port.isOpen())
-            return;
         queue.append(word);
         scheduleSend();
     });
@@ -162,7 +158,9 @@ bool ControllerLink::openPort(const PortSettings &settings)
 {
     if (port.isOpen())
         port.close();
-    // Keys pressed for an earlier connection were meant for no connection now.
+    // Keys pressed for an earlier connection, or while none was open, were meant for no
+    // connection now: sent on this one they would switch antennas nobody asked for, maybe
+    // on the air.
     queue.clear();
     port.setPortName(settings.portName);
     port.setBaudRate(settings.baudRate, QSerialPort::AllDirections);
@@ -206,6 +204,15 @@ void ControllerLink::setReconnecting(bool on)
         reconnectEnabled = on;
         if (!on)
             reconnectTimer.stop();
+    });
+}
+
+void ControllerLink::finish()
+{
+    inLinkThread([this] {
+        QThread *own = thread();
+        deleteLater();
+        own->quit();
     });
 }
 

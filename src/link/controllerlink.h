@@ -48,6 +48,9 @@ public:
     void close();
     // After a lost device, try the same port every reconnectInterval until it is back.
     void setReconnecting(bool on);
+    // Ends the link: after the commands before it, the link deletes itself and stops the
+    // event loop of its thread.
+    void finish();
 
     static constexpr int reconnectIntervalMs = 2000;
 
