@@ -32,7 +32,8 @@ private slots:
     }
 
     // Steps: on | off | f <Hz> [ptt|rx] | lost | sw <antenna> [tx] [busy<n>] |
-    // mode split|normal | press <n> | = <status>. "sent" lists every action: tx<n> and the receive key.
+    // mode split|normal | press <n> | = <status>. "sent" lists every action: tx<n> and the receive
+    // key.
     void follow_data()
     {
         columns<QString, QString>({"script", "sent"});

@@ -113,12 +113,14 @@ void JourneysTest::journey_data()
         "box Critical Error|sim hangup 3000|"
         "status Waiting for %link to come back; File › Disconnect stops waiting|"
         "box Critical Error|menu actionDisconnect|wait 4500|status Disconnected|close boxes|"
-        "connect|" + QString(connected).chopped(1));
+        "connect|"
+            + QString(connected).chopped(1));
     // Dark once, then left alone: a split costs nothing while the link is silent or closed.
     row("silence and Disconnect after a split restyle nothing",
         "menu actionSplit|press botaoSplit|press botaoTecla3|sent IGP021;|"
         "see botaoTecla3 @active|sim silent on|see botaoPower @idle|restyles 0|"
-        "menu actionDisconnect|restyles 0|sim silent off|connect|" + QString(connected).chopped(1));
+        "menu actionDisconnect|restyles 0|sim silent off|connect|"
+            + QString(connected).chopped(1));
     // The window hangs with keys pressed, with nothing pressed, and with Disconnect, Connect
     // and a key inside one hang: the words still reach the switch, spaced as it needs.
     row("a window that hangs",

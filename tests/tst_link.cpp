@@ -29,9 +29,8 @@ public:
         connect(link, &ControllerLink::opened, this, [this] { events << "opened"; });
         connect(link, &ControllerLink::openFailed, this,
                 [this](const QString &why) { events << "failed " + why; });
-        connect(link, &ControllerLink::statusReceived, this, [this](const SwitchStatus &s) {
-            events << QString("status %1").arg(s.txPos + 1);
-        });
+        connect(link, &ControllerLink::statusReceived, this,
+                [this](const SwitchStatus &s) { events << QString("status %1").arg(s.txPos + 1); });
         connect(link, &ControllerLink::firmwareReceived, this, [this](const FirmwareRevision &r) {
             events << QString("firmware %1.%2").arg(r.major).arg(r.minor);
         });
@@ -103,8 +102,8 @@ private slots:
         link.setRotor(2, 7);
         link.setSuperSplit(0x12);
         link.release(true);
-        const QList<QByteArray> words{"IGX0;",  "IGS6;",  "IGP621;",   "IGP//0;",
-                                      "IGY8;",  "IGV72;", "IGQ\x12;", "IGX1;"};
+        const QList<QByteArray> words{"IGX0;", "IGS6;",  "IGP621;",  "IGP//0;",
+                                      "IGY8;", "IGV72;", "IGQ\x12;", "IGX1;"};
         QVERIFY(waitFor([&] { return s.framesSince(mark).size() >= words.size(); }, 8000));
         QCOMPARE(s.framesSince(mark), words);
         QVERIFY(heard.waitFor("status", heard.count("status") + 1)); // polls again

@@ -102,6 +102,5 @@ void MainWindow::linkLost(const QString &reason)
 
 void MainWindow::waitForPort(const QString &path)
 {
-    showDisconnected(
-        tr("Waiting for %1 to come back; File › Disconnect stops waiting").arg(path));
+    showDisconnected(tr("Waiting for %1 to come back; File › Disconnect stops waiting").arg(path));
 }

@@ -16,8 +16,7 @@
 // Minimise and close only: the panel is drawn for one size and scales, it never maximises.
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      ui(new Ui::mainWindow), linkThread(std::make_unique<LinkThread>()),
-      link(linkThread->link())
+      ui(new Ui::mainWindow), linkThread(std::make_unique<LinkThread>()), link(linkThread->link())
 {
     ui->setupUi(this);
     setStyleSheet(darkStyleSheet(ThemeVariant::MainWindow));

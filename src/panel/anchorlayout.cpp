@@ -5,8 +5,7 @@
 #include "app/mainwindow.h"
 #include "panel/scaling.h"
 
-C4SAnchorLayout::C4SAnchorLayout(MainWindow *window) : window(window), reference(window->size())
-{}
+C4SAnchorLayout::C4SAnchorLayout(MainWindow *window) : window(window), reference(window->size()) {}
 
 void C4SAnchorLayout::addWidget(QWidget *widget)
 {
@@ -17,6 +16,6 @@ void C4SAnchorLayout::relayout()
 {
     const QSize now = window->size();
     for (const AnchorEntry &entry : qAsConst(entries))
-        entry.widget->setGeometry(
-            scaleRect(entry.form, now.width(), now.height(), reference.width(), reference.height()));
+        entry.widget->setGeometry(scaleRect(entry.form, now.width(), now.height(),
+                                            reference.width(), reference.height()));
 }

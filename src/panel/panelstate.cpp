@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-
 const char *const msgSplitConfigured =
     QT_TRANSLATE_NOOP("MainWindow", "Split configured succesfuly!");
 const char *const msgSplitOff = QT_TRANSLATE_NOOP("MainWindow", "Split disabled");

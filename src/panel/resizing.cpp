@@ -41,10 +41,9 @@ void MainWindow::setWidgetPixelSize(QWidget *widget, int pixelSize)
 // Each widget scales from its own place in the form, so the order is free.
 void MainWindow::registerResizableWidgets()
 {
-    forEachWidget(
-        [this](QWidget *widget) { anchorLayout->addWidget(widget); },
-        ui->frame, busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
-        ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label, ui->label_2,
-        rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend, ui->botaoPower,
-        ui->labelID, ui->labelFWVersion, antennaLabels(ui));
+    forEachWidget([this](QWidget *widget) { anchorLayout->addWidget(widget); }, ui->frame,
+                  busyKeys(ui), rotorKeys(ui), ui->botaoRelease, txKeys(ui), rxKeys(ui),
+                  ui->labelFendril, ui->groupFendril, ui->labelKorvane, ui->labelSite, ui->label,
+                  ui->label_2, rxLabels(ui), ui->botaoSplit, ui->botaoSuperSplit, ui->botaoSend,
+                  ui->botaoPower, ui->labelID, ui->labelFWVersion, antennaLabels(ui));
 }
