@@ -1,38 +1,30 @@
 #include "answertally.h"
 
-#include <QAbstractEventDispatcher>
-
 #include "journeyfixture.h"
-#include "link/linksession.h"
+#include "link/controllerlink.h"
 #include "link/rxframer.h"
 #include "simlog.h"
 
-AnswerWatch::AnswerWatch() : seen(linkSession.statusFrames)
+AnswerWatch::AnswerWatch(ControllerLink *link)
 {
-    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            [this]() { look(monotonicNowMs()); });
-}
-
-void AnswerWatch::look(double nowMs)
-{
-    // The count starts afresh at Connect; only a rise is a decode.
-    if (linkSession.statusFrames > seen)
-        lastDecodeMs = nowMs;
-    seen = linkSession.statusFrames;
+    connect(link, &ControllerLink::statusReceived, this, [this] {
+        if (portClosed)
+            return;
+        ++decodedCount;
+        lastDecodeMs = monotonicNowMs();
+    });
+    connect(link, &ControllerLink::closed, this, [this] { portClosed = true; });
 }
 
 void AnswerWatch::disconnected()
 {
     disconnectMs = monotonicNowMs();
-    // A decode in the event loop's last pass before Disconnect was not seen idle.
-    look(disconnectMs);
-    decoded = linkSession.statusFrames; // kept until the next Connect
 }
 
 AnswerTally AnswerWatch::count(const QVector<SimLine> &logSinceConnect) const
 {
     AnswerTally t;
-    t.decoded = decoded;
+    t.decoded = decodedCount;
     const int whole = RxFramer::frameLength('T');
     for (const SimLine &l : logSinceConnect) {
         if (l.dir != "tx" || l.kind != "poll")

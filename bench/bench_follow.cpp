@@ -15,6 +15,7 @@
 #include "app/resources.h"
 #include "benchpanel.h"
 #include "journeyfixture.h"
+#include "link/clock.h"
 #include "linkstats.h"
 #include "radio/bands.h"
 #include "radio/radiofollow.h"

@@ -1,10 +1,12 @@
-// The link on real lines: the real panel (window, pacing thread, serial link, decoding,
-// painters) in-process under the offscreen platform against orvik-sim, which plays one
-// line condition at a time. For each condition it prints
+// The link on real lines: the real panel (window, link thread, serial port, decoding,
+// model, painter) in-process under the offscreen platform against orvik-sim, which plays
+// one line condition at a time. For each condition it prints
 //   - the status answers decoded against those the simulator sent whole;
 //   - the firmware line on N connects, and how long after Connect it and the first
 //     status answer appeared;
-//   - the smallest gaps between frames written after the GUI thread was blocked 1 s;
+//   - the smallest gaps between frames written while and after the GUI thread was
+//     blocked 1 s, and the smallest of all conditions beside the figure before the link
+//     had a thread of its own;
 // and then resident memory over minutes of 1 kB/s noise, connected and polling.
 //
 //   bench_realline [--seconds S, default 10] [--connects N, default 20]
@@ -81,9 +83,9 @@ ConditionFigures runCondition(const LineCondition &condition, const Options &o)
     f.firmware = measureFirmware(station, o.connects);
     std::fprintf(stderr, "  %s: %d stalls ...\n", qPrintable(condition.name), 2 * o.stalls);
     f.stall = measureStalls(station, o.stalls);
-    if (!station.boxes.isEmpty())
-        std::fprintf(stderr, "  %s: boxes raised: %s\n", qPrintable(condition.name),
-                     qPrintable(station.boxes.join(", ")));
+    if (!station.openBoxes().isEmpty())
+        std::fprintf(stderr, "  %s: boxes open: %s\n", qPrintable(condition.name),
+                     qPrintable(station.openBoxes().join(", ")));
     return f;
 }
 
@@ -130,7 +132,7 @@ void printLines(const QVector<ConditionFigures> &all, const Options &o)
         "  unread at Disconnect (after last decode)", all,
         [](const ConditionFigures &f) { return QString::number(f.share.answers.unread); }, "<= 1");
     row(
-        "  decoded (linkSession.statusFrames)", all,
+        "  decoded (statuses the link gave out)", all,
         [](const ConditionFigures &f) { return QString::number(f.share.answers.decoded); }, "-");
     row(
         "  decoded of sent whole (%)", all,
@@ -193,6 +195,37 @@ void printLines(const QVector<ConditionFigures> &all, const Options &o)
             return QString("%1 / %2").arg(f.stall.minTraceWordMs).arg(f.stall.minTracePollMs);
         },
         "-");
+}
+
+// Before: bench/run.sh's record of 2026-12-07 04:15 UTC (commit 6d11f32), the smallest
+// gaps over the same six conditions, when a 25 ms pacing thread posted each send to the
+// GUI thread.
+constexpr double beforeWordGapMs = 100.51;
+constexpr double beforePollGapMs = 150.59;
+
+void printStallSummary(const QVector<ConditionFigures> &all)
+{
+    QVector<double> words;
+    QVector<double> polls;
+    for (const ConditionFigures &f : all) {
+        words += f.stall.beforeWord;
+        polls += f.stall.beforePoll;
+    }
+    const double word = minOf(words);
+    const double poll = minOf(polls);
+    const bool met = !words.isEmpty() && !polls.isEmpty() && word > 100 && poll > 150;
+    std::printf("| %-48s | %15s | %15s | %-13s | %-4s |\n|%s|%s|%s|%s|%s|\n",
+                "figure (bench_realline), all conditions", "before", "measured", "target", "met",
+                QByteArray(50, '-').constData(), QByteArray(17, '-').constData(),
+                QByteArray(17, '-').constData(), QByteArray(15, '-').constData(),
+                QByteArray(6, '-').constData());
+    std::printf("| %-48s | %15s | %15s | %-13s | %-4s |\n",
+                qPrintable(QString("1 s GUI stalls: words / polls after them")), "72 / 126",
+                qPrintable(QString("%1 / %2").arg(words.size()).arg(polls.size())), "-", "");
+    std::printf("| %-48s | %15s | %15s | %-13s | %-4s |\n", "  min gap before a word / a poll (ms)",
+                qPrintable(fixed(beforeWordGapMs, 2) + " / " + fixed(beforePollGapMs, 2)),
+                qPrintable(fixed(word, 2) + " / " + fixed(poll, 2)), "> 100 / > 150",
+                met ? "yes" : "no");
 }
 
 void memoryRow(const QString &figure, const QString &value, const QString &target)
@@ -288,6 +321,8 @@ int main(int argc, char *argv[])
     bool healthy = true;
     if (o.lines) {
         printLines(lines, o);
+        std::printf("\n");
+        printStallSummary(lines);
         healthy = std::all_of(lines.cbegin(), lines.cend(),
                               [](const ConditionFigures &f) { return f.started; });
     }

@@ -1,4 +1,4 @@
-// The soak: the real panel (window, pacing thread, link, decoding, painters) in-process
+// The soak: the real panel (window, link thread, port, decoding, painter) in-process
 // under the offscreen platform, polling orvik-sim over a pseudo-terminal for a long
 // while, with TX presses, busy and transmitting changes, silences and hang-ups on the
 // way. Samples the private (anonymous) and resident memory every 10 s to a file and
@@ -7,22 +7,14 @@
 //   bench_soak [minutes, default 35] [--out FILE] [--sim PATH]
 
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
-#include <QSerialPort>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
 
-#include "app/mainwindow.h"
 #include "app/resources.h"
 #include "benchpanel.h"
-#include "link/criticalbox.h"
-#include "link/seriallink.h"
-#include "link/threadleitura.h"
-#include "simlog.h"
+#include "journeyfixture.h"
 
 namespace {
 
@@ -63,11 +55,10 @@ int main(int argc, char *argv[])
 {
     int minutes = 35;
     QString outPath = QStringLiteral("soak.tsv");
-    QString simProgram = qEnvironmentVariable("ORVIK_SIM", QStringLiteral(ORVIK_SIM_DEFAULT));
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == "--sim" && i + 1 < argc)
-            simProgram = QString::fromLocal8Bit(argv[++i]);
+            qputenv("ORVIK_SIM", argv[++i]);
         else if (arg == "--out" && i + 1 < argc)
             outPath = QString::fromLocal8Bit(argv[++i]);
         else if (arg.toInt() > 0)
@@ -78,8 +69,6 @@ int main(int argc, char *argv[])
         }
     }
     BenchApplication app(argv[0], "soak");
-    int losses = 0;
-    setCriticalBoxHook([&losses](QWidget *, const QString &, const QString &) { ++losses; });
 
     QFile out(outPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
@@ -91,35 +80,32 @@ int main(int argc, char *argv[])
     QVector<Sample> samples;
     int presses = 0;
     int reconnects = 0;
+    int losses = 0;
     int status = 0;
     {
-        MainWindow window;
-        window.show();
-        ThreadLeitura pacing(&window);
-        QTemporaryDir dir;
-        const QString link = dir.filePath("ttyORVIK");
-        QProcess sim;
-        if (!startSimulator(sim, simProgram, link, QString(), QString())
-            || !connectPanel(window, link)) {
-            std::fprintf(stderr, "bench_soak: no simulator or no connection on %s\n",
-                         qPrintable(link));
-            sim.kill();
-            sim.waitForFinished();
-            pacing.stopAndWait();
+        Station station;
+        const QString error = station.startSimulator();
+        station.openWindow();
+        MainWindow &window = *station.window;
+        LinkCounts heard(station.controller());
+        if (!error.isEmpty() || !station.connectTo(station.link)) {
+            std::fprintf(stderr, "bench_soak: no simulator or no connection on %s %s\n",
+                         qPrintable(station.link), qPrintable(error));
             return 1;
         }
         // Whatever else the simulator prints is not ours to keep.
-        QObject::connect(&sim, &QProcess::readyReadStandardOutput, &window,
-                         [&sim]() { sim.readAllStandardOutput(); });
+        QObject::connect(&station.sim, &QProcess::readyReadStandardOutput, &window,
+                         [&station]() { station.sim.readAllStandardOutput(); });
         std::printf("bench_soak: %d min, samples every 10 s to %s\n", minutes, qPrintable(outPath));
         std::fflush(stdout);
         const int total = minutes * 60;
         for (int t = 1; t <= total; ++t) {
             runEventLoopFor(1000);
-            // A hang-up closes the port after its box; Connect again once it is back.
-            if (!serialPort->isOpen() && t % 300 >= 155 && connectPanel(window, link))
+            // A hang-up closes the port (and raises its box); Connect again once it is back.
+            if (!heard.open && t % 300 >= 155 && station.connectTo(station.link))
                 ++reconnects;
-            exercise(t, window, sim, &presses);
+            exercise(t, window, station.sim, &presses);
+            losses = heard.losses;
             if (t % 10 != 0)
                 continue;
             const Sample s{t, procStatusKiB("RssAnon"), procStatusKiB("VmRSS")};
@@ -135,10 +121,7 @@ int main(int argc, char *argv[])
             out.flush();
         }
         window.closeSerialPort();
-        sim.write("quit\n");
-        if (!sim.waitForFinished(5000))
-            sim.kill();
-        pacing.stopAndWait();
+        runEventLoopFor(300);
     }
     unregisterResources();
 

@@ -79,8 +79,8 @@ QVector<double> pressToWire(const QVector<LogEntry> &log, const QVector<double> 
     return latencies;
 }
 
-QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<double> &decodedMs,
-                                const QVector<double> &paintedMs, double fromMs, double toMs)
+QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<Delivery> &deliveries,
+                                double fromMs, double toMs, bool repaintedOnly)
 {
     QVector<double> answers;
     for (const LogEntry &e : log) {
@@ -88,17 +88,12 @@ QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<doub
             answers.append(e.ms);
     }
     QVector<double> latencies;
-    for (double decoded : decodedMs) {
-        if (decoded < fromMs || decoded > toMs)
+    for (const Delivery &d : deliveries) {
+        if (d.decodedMs < fromMs || d.decodedMs > toMs || (repaintedOnly && !d.repainted))
             continue;
-        const auto after = std::upper_bound(answers.cbegin(), answers.cend(), decoded);
-        if (after == answers.cbegin())
-            continue;
-        double painted = decoded;
-        const auto paint = std::lower_bound(paintedMs.cbegin(), paintedMs.cend(), decoded);
-        if (paint != paintedMs.cend() && *paint - decoded <= 25.0)
-            painted = *paint;
-        latencies.append(painted - *(after - 1));
+        const auto after = std::upper_bound(answers.cbegin(), answers.cend(), d.decodedMs);
+        if (after != answers.cbegin())
+            latencies.append(d.paintedMs - *(after - 1));
     }
     return latencies;
 }

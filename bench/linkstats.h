@@ -37,9 +37,18 @@ QVector<double> pollPeriods(const QVector<LogEntry> &log, double fromMs, double 
 QVector<double> pressToWire(const QVector<LogEntry> &log, const QVector<double> &pressMs,
                             const QString &kind);
 
-// For each decoded response in [fromMs, toMs], the time from the simulator writing the
-// last status answer before it to the panel being idle again with the keys painted:
-// the first idle-after-painting stamp within one read cycle (25 ms) of the decode, or
-// the decode's own idle stamp when nothing needed a repaint.
-QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<double> &decodedMs,
-                                const QVector<double> &paintedMs, double fromMs, double toMs);
+// A status answer as the window took it: the moment it reached the GUI thread (the
+// window's own handler has run: the model has it and the keys are restyled), and the
+// moment the GUI thread was next idle with the paint that restyle caused done; both the
+// same idle moment when the answer changed no key.
+struct Delivery
+{
+    double decodedMs = 0;
+    double paintedMs = 0;
+    bool repainted = false;
+};
+
+// For each delivery in [fromMs, toMs] (all, or only those that repainted a key), the time
+// from the simulator writing the last status answer before it to the keys painted.
+QVector<double> answerToPainted(const QVector<LogEntry> &log, const QVector<Delivery> &deliveries,
+                                double fromMs, double toMs, bool repaintedOnly);

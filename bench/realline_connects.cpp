@@ -7,7 +7,6 @@
 
 #include "benchpanel.h"
 #include "journeyfixture.h"
-#include "link/linksession.h"
 #include "realline.h"
 #include "simlog.h"
 
@@ -31,8 +30,16 @@ double runUntil(const std::function<bool()> &condition, int timeoutMs)
 
 bool connectAgain(Station &station)
 {
+    // The link opens the port in its own thread and says how it went from there.
+    QObject listener;
+    int opened = 0;
+    int failed = 0;
+    QObject::connect(station.controller(), &ControllerLink::opened, &listener, [&] { ++opened; });
+    QObject::connect(station.controller(), &ControllerLink::openFailed, &listener,
+                     [&] { ++failed; });
     station.action("actionConnect_to_KELMAR")->trigger();
-    return serialPort && serialPort->isOpen();
+    runUntil([&] { return opened + failed > 0; }, 5000);
+    return opened > 0;
 }
 
 void disconnect(Station &station)
@@ -44,12 +51,12 @@ ShareFigures measureShare(Station &station, int seconds)
 {
     ShareFigures f;
     const int mark = station.log().size();
-    AnswerWatch watch;
+    AnswerWatch watch(station.controller());
     const double connectAt = monotonicNowMs();
     f.connected = connectAgain(station);
     if (!f.connected)
         return f;
-    const double first = runUntil([] { return linkSession.statusFrames > 0; }, 3000);
+    const double first = runUntil([&watch] { return watch.decoded() > 0; }, 3000);
     if (first >= 0)
         f.firstStatusMs = first - connectAt;
     runEventLoopFor(int(qMax(0.0, connectAt + seconds * 1000.0 - monotonicNowMs())));
@@ -57,6 +64,7 @@ ShareFigures measureShare(Station &station, int seconds)
     disconnect(station);
     watch.disconnected();
     f.seconds = (monotonicNowMs() - connectAt) / 1000.0;
+    runUntil([&watch] { return watch.closed(); }, 3000);
     runEventLoopFor(300); // an answer still going out is finished and logged
     f.answers = watch.count(station.log().mid(mark));
     return f;

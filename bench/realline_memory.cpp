@@ -7,7 +7,6 @@
 
 #include "benchpanel.h"
 #include "journeyfixture.h"
-#include "link/linksession.h"
 #include "realline.h"
 #include "simlog.h"
 
@@ -48,7 +47,7 @@ MemoryFigures measureNoiseMemory(double minutes, int warmupSeconds, const QStrin
     // Whatever the simulator prints is not ours to keep: a QProcess holds it otherwise.
     QObject::connect(&station.sim, &QProcess::readyReadStandardOutput, station.window.get(),
                      [&station]() { station.sim.readAllStandardOutput(); });
-    AnswerWatch watch;
+    AnswerWatch watch(station.controller());
     f.connected = station.connectTo(station.link);
     if (!f.connected)
         return f;
@@ -56,7 +55,7 @@ MemoryFigures measureNoiseMemory(double minutes, int warmupSeconds, const QStrin
     const bool keep =
         !samplesPath.isEmpty() && samples.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (keep)
-        samples.write("# second\tVmRSS_KiB\tRssAnon_KiB\tstatusFrames\n");
+        samples.write("# second\tVmRSS_KiB\tRssAnon_KiB\tstatuses\n");
     const double start = monotonicNowMs();
     runEventLoopFor(warmupSeconds * 1000);
     const double from = monotonicNowMs();
@@ -73,7 +72,7 @@ MemoryFigures measureNoiseMemory(double minutes, int warmupSeconds, const QStrin
                               .arg(int((monotonicNowMs() - start) / 1000))
                               .arg(f.rssEndKiB)
                               .arg(f.anonEndKiB)
-                              .arg(linkSession.statusFrames)
+                              .arg(watch.decoded())
                               .toUtf8());
             samples.flush();
         }
@@ -81,6 +80,7 @@ MemoryFigures measureNoiseMemory(double minutes, int warmupSeconds, const QStrin
     f.minutes = (monotonicNowMs() - from) / 60000.0;
     disconnect(station);
     watch.disconnected();
+    runUntil([&watch] { return watch.closed(); }, 3000);
     runEventLoopFor(300);
     f.answers = watch.count(station.log());
     station.sim.write("quit\n"); // the last noise note goes to the log

@@ -5,8 +5,8 @@
 # into docs/PERFORMANCE.md (between the "bench/run.sh" markers; the rest of the file is
 # left alone).
 #
-#   bench/run.sh                 default run, about eleven minutes
-#   bench/run.sh --long          longer phases and more samples (about thirty minutes)
+#   bench/run.sh                 default run, about half an hour
+#   bench/run.sh --long          longer phases and more samples (well over an hour)
 #   bench/run.sh --soak MINUTES  the memory soak only (at least 30 for the record)
 #   bench/run.sh --no-doc ...    print only, leave docs/PERFORMANCE.md alone
 #   --seconds N --presses N --runs N --idle N  set one figure's sample size
