@@ -32,7 +32,5 @@ std::chrono::milliseconds untilNextSend(PacingTime now, PacingTime lastSend, int
 {
     using namespace std::chrono;
     const PacingTime due = lastSend + (queuedWords > 0 ? queueSpacing : pollPeriod);
-    if (due < now)
-        return milliseconds(0);
-    return ceil<milliseconds>(due - now) + milliseconds(1);
+    return due <= now ? milliseconds(0) : ceil<milliseconds>(due - now);
 }

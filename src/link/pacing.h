@@ -37,6 +37,7 @@ PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords
 // last accepted response is at most the silence limit old, or stamped in the future.
 bool linkIsAlive(qint64 now, qint64 lastPacket);
 
-// How long from now until the next send may go, rounded up to whole milliseconds and
-// one more, so a timer set to it never fires a fraction early.
+// How long from now until the next send may go, rounded up to whole milliseconds, so a
+// timer set to it never fires early. A turn that comes exactly on time is still too early
+// for the "more than" rule; it is asked again at once.
 std::chrono::milliseconds untilNextSend(PacingTime now, PacingTime lastSend, int queuedWords);
