@@ -76,10 +76,6 @@ void JourneysTest::journey_data()
     auto row = [](const char *name, const QString &steps) {
         QTest::newRow(name) << steps.split('|');
     };
-    row("Enable, RX keys and RTX, Enable off",
-        "menu actionEnable|see groupFendril shown|see botaoTeclaRTX @rxSelected|"
-        "press botaoTeclaRX2|sent IGY1;|see botaoTeclaRX2 @rxSelected|press botaoTeclaRTX|"
-        "sent IGY8;|see botaoTeclaRTX @rxSelected|menu actionEnable|see groupFendril hidden");
     row("split set up, then off by the Split key",
         "menu actionSplit|press botaoSplit|press botaoTecla3|sent IGP021;|"
         "see botaoTecla3 @active|see botaoTecla1 @standby|press botaoSplit|sent IGP//0;|"
@@ -88,12 +84,6 @@ void JourneysTest::journey_data()
         "menu actionSuper_Split|press botaoSuperSplit|press botaoTecla2|see botaoTecla2 @group|"
         "press botaoTecla5|press botaoSuperSplit|sent IGQ\x12;|see botaoTecla5 @group|"
         "see botaoSuperSplit @idle");
-    row("TX key, F-keys; rotor on and off, gate first",
-        "press botaoRotor3|press botaoTecla4|sent IGS3;|see botaoTecla4 @selected|key F6|"
-        "sent IGS5;|see botaoTecla6 @selected|key F9|menu actionRotors|press botaoRotor2|"
-        "sent IGV62;|see botaoRotor2 @alert|press botaoRotor2|sent IGV60;|"
-        "see botaoRotor2 @idle");
-    // The choice is told unsaved, and still stands for the session.
     row("Release ALL with the settings file unwritable, and back to Release",
         "file dir|menu actionRotors|press botaoRotor1|sent IGV11;|menu actionRelease_ALL|"
         "status Settings could not be saved to %settings|see botaoRelease RELEASE ALL|"
@@ -227,8 +217,6 @@ void JourneysTest::run(Station &station, const QString &step)
         auto *button = window->findChild<QAbstractButton *>(name);
         QVERIFY2(button && button->isVisible(), qPrintable(step));
         QTest::mouseClick(button, Qt::LeftButton);
-    } else if (verb == "key") {
-        QTest::keyClick(window, Qt::Key(Qt::Key_F1 + arg.mid(1).toInt() - 1));
     } else if (verb == "menu") {
         QAction *action = station.action(arg);
         QVERIFY2(action && action->isEnabled(), qPrintable(step));
