@@ -23,6 +23,9 @@ void MainWindow::connectLink()
         panel.setLinkAlive(alive);
         paint();
     });
+    // A reconnect that opened the port just before Disconnect reached the link is undone
+    // by the close after it: the window shows that last word.
+    connect(link, &ControllerLink::closed, this, [this] { showDisconnected(tr("Disconnected")); });
     connect(link, &ControllerLink::lost, this, &MainWindow::linkLost);
     connect(link, &ControllerLink::reconnecting, this, &MainWindow::waitForPort);
 
