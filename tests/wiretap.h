@@ -36,19 +36,25 @@ public:
         return kept();
     }
 
-    // The first frame handed to the port too soon after the one before it, or nothing: a
-    // word more than 100 ms after it, a poll more than 150 ms. The firmware query at Connect
-    // waits for nobody. The stamps are whole milliseconds: more than 100 reads as 100.
+    // The first frame handed to the port too soon after the one before it, or a third word
+    // in a row with no poll between, or nothing: a word goes more than 100 ms after the frame
+    // before, a poll more than 150 ms. The firmware query at Connect waits for nobody. The
+    // stamps are whole milliseconds: more than 100 reads as 100.
     static QString spacingFault()
     {
         qint64 previous = -1;
+        int words = 0;
         for (const QString &line : lines()) {
             const QStringList w = line.split(' '); // "1234 ms TX 5 ... |IGT3;|"
             if (w.value(2) != "TX")
                 continue;
             const qint64 ms = w[0].toLongLong();
-            const bool poll = w.last() == "|IGT3;|";
-            if (previous >= 0 && w.last() != "|IGW;|" && ms - previous < (poll ? 150 : 100))
+            const bool firmware = w.last() == "|IGW;|";
+            const bool poll = firmware || w.last() == "|IGT3;|";
+            words = poll ? 0 : words + 1;
+            if (words > 2)
+                return w.last() + " third word with no poll between";
+            if (previous >= 0 && !firmware && ms - previous < (poll ? 150 : 100))
                 return QString("%1 %2 ms after the frame before").arg(w.last()).arg(ms - previous);
             previous = ms;
         }

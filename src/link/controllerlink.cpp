@@ -176,6 +176,7 @@ bool ControllerLink::openPort(const PortSettings &settings)
     // pseudo-terminal (socat, the simulator): this connection starts on an empty line.
     port.clear(QSerialPort::Input);
     session.start(monotonicMs());
+    wordsInARow = 0;
     connected = settings;
     connected.portName = stablePath(settings.portName);
     emit opened(settings);
@@ -222,23 +223,29 @@ void ControllerLink::scheduleSend()
         sendTimer.stop();
         return;
     }
-    sendTimer.start(int(untilNextSend(pacingNow(), lastFrameWritten, queue.size()).count()));
+    sendTimer.start(
+        int(untilNextSend(pacingNow(), lastFrameWritten, queue.size(), wordsInARow).count()));
 }
 
 void ControllerLink::sendTurn()
 {
     if (!port.isOpen())
         return;
-    const PacingDecision decision = decidePacing(pacingNow(), lastFrameWritten, queue.size());
+    const PacingDecision decision =
+        decidePacing(pacingNow(), lastFrameWritten, queue.size(), wordsInARow);
     if (decision.sendQueued) {
         // The word leaves the queue whether or not the port takes it.
+        ++wordsInARow;
         writeFrame(commandFrame(queue.takeFirst()));
-    } else if (decision.sendPoll && session.firmwareQueryDue(monotonicMs())) {
-        // The first answer was lost; the poll can wait one turn.
-        session.firmwareAskedAgain = true;
-        writeFrame(firmwareQueryFrame());
     } else if (decision.sendPoll) {
-        writeFrame(pollFrame());
+        wordsInARow = 0;
+        if (session.firmwareQueryDue(monotonicMs())) {
+            // The first answer was lost; the poll can wait one turn.
+            session.firmwareAskedAgain = true;
+            writeFrame(firmwareQueryFrame());
+        } else {
+            writeFrame(pollFrame());
+        }
     }
     scheduleSend();
 }

@@ -104,6 +104,8 @@ private:
     QTimer reconnectTimer{this};
     // Far enough in the past that the first frame is never held back.
     PacingTime lastFrameWritten = PacingTime::min() / 2;
+    // Queued words written since the last poll or firmware query.
+    int wordsInARow = 0;
     // Counted from the start: the link shows alive for its first moments, as the panel
     // always has, then silent until the switch answers.
     qint64 lastPacketMs;

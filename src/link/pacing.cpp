@@ -1,11 +1,18 @@
 #include "link/pacing.h"
 
-PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords)
+namespace {
+bool wordsTurn(int queuedWords, int wordsInARow)
+{
+    return queuedWords > 0 && wordsInARow < wordsBeforePoll;
+}
+} // namespace
+
+PacingDecision decidePacing(PacingTime now, PacingTime lastSend, int queuedWords, int wordsInARow)
 {
     PacingDecision decision;
     decision.lastSend = lastSend;
     const PacingTime elapsed = now - lastSend;
-    if (queuedWords > 0) {
+    if (wordsTurn(queuedWords, wordsInARow)) {
         if (elapsed > queueSpacing) {
             decision.sendQueued = true;
             decision.lastSend = now;
@@ -28,9 +35,11 @@ PacingTime pacingNow()
     return duration_cast<PacingTime>(steady_clock::now().time_since_epoch());
 }
 
-std::chrono::milliseconds untilNextSend(PacingTime now, PacingTime lastSend, int queuedWords)
+std::chrono::milliseconds untilNextSend(PacingTime now, PacingTime lastSend, int queuedWords,
+                                        int wordsInARow)
 {
     using namespace std::chrono;
-    const PacingTime due = lastSend + (queuedWords > 0 ? queueSpacing : pollPeriod);
+    const PacingTime due =
+        lastSend + (wordsTurn(queuedWords, wordsInARow) ? queueSpacing : pollPeriod);
     return due <= now ? milliseconds(0) : ceil<milliseconds>(due - now);
 }
