@@ -60,6 +60,8 @@ private slots:
             "on|sw 1|mode split|f 14200000|= 20m: split in use|sw 1|mode normal", "tx3");
         row("no report yet", "on|f 14200000|= 20m: waiting for the switch|sw 1", "tx3");
         row("off, then on", "sw 1|f 14200000|= Follow off|on", "tx3");
+        row("a source with a bad address",
+            "bad|on|sw 1|f 14200000|= Radio: bad address in settings", "");
     }
     void follow()
     {
@@ -86,6 +88,8 @@ private slots:
                     if (word.startsWith("busy"))
                         report.freeMask &= quint8(~(1u << (word.mid(4).toInt() - 1)));
                 action = follower.controllerReported(report);
+            } else if (w[0] == "bad") {
+                follower.setSourceProblem("Radio: bad address in settings");
             } else if (w[0] == "mode") {
                 action = follower.setPanelNormal(w[1] == "normal");
             } else if (w[0] == "press") {
@@ -105,6 +109,26 @@ private slots:
         }
         QTEST(sent.join('|'), "sent");
         QVERIFY(!follower.takeLog().isEmpty() || sent.isEmpty());
+    }
+
+    // Rigctld= as typed: host:port or [IPv6]:port, the port in digits from 1 to 65535.
+    void rigctldAddress_data()
+    {
+        columns<QString, QString>({"text", "read"});
+        row("name and port", QString("rig.local:4533"), QString("rig.local 4533"));
+        row("IPv6 in brackets", QString("[::1]:4532"), QString("::1 4532"));
+        for (const char *bad : {"::1:4532", "host:0", "host:65536", "host:+80", "host: 80", ":4532",
+                                "host", "a b:4532"})
+            row(bad, QString(bad), QString("refused"));
+    }
+    void rigctldAddress()
+    {
+        QFETCH(QString, text);
+        QString host = "unchanged";
+        quint16 port = 1;
+        const bool read = readRigctldAddress(text, host, port);
+        QTEST(read ? host + ' ' + QString::number(port) : QString("refused"), "read");
+        QVERIFY(read || (host == "unchanged" && port == 1));
     }
 
     // Hand-edited band tables and source settings read as far as they make sense, and what
@@ -135,6 +159,12 @@ private slots:
         const FollowSettings again = loadFollowSettings(path);
         QVERIFY(again.source == SourceKind::N1mm && again.rigctldHost == "::1");
         QVERIFY(again.bandTx == read.bandTx && again.bandRx == read.bandRx);
+        // An address that names no host and port is kept as typed, never a default instead.
+        QVERIFY(writeIniValues(path, {{"Radio/Rigctld", "::1:4533"}}));
+        const FollowSettings bad = loadFollowSettings(path);
+        QCOMPARE(bad.badRigctldAddress, QString("::1:4533"));
+        QVERIFY(writeIniValues(path, followSettingsValues(bad)));
+        QCOMPARE(loadFollowSettings(path).badRigctldAddress, QString("::1:4533"));
     }
 };
 

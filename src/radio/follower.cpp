@@ -138,6 +138,10 @@ FollowAction BandFollower::evaluate()
         statusText = QStringLiteral("Radio: no source");
         return action;
     }
+    if (!sourceProblem.isEmpty()) {
+        statusText = sourceProblem;
+        return action;
+    }
     if (!sourceAlive) {
         statusText = QStringLiteral("Radio: no connection");
         return action;

@@ -35,6 +35,8 @@ class BandFollower
 public:
     void setTables(const QMap<QString, int> &bandTx, const QMap<QString, int> &bandRx);
     void setSourceName(const QString &name) { source = name; }
+    // A source that cannot run as configured: its status line instead of any following.
+    void setSourceProblem(const QString &status) { sourceProblem = status; }
     FollowAction setEnabled(bool on);
     FollowAction radioRead(const RadioReading &reading);
     FollowAction sourceLost(const QString &why);
@@ -66,6 +68,7 @@ private:
     bool enabled = false;
     bool sourceAlive = false;
     QString source;
+    QString sourceProblem;
     QString band;
     qint64 txHz = 0;
     Ptt ptt = Ptt::Unknown;

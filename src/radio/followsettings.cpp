@@ -24,14 +24,21 @@ QString rxKey(const QString &band)
 bool readRigctldAddress(const QString &text, QString &host, quint16 &port)
 {
     const int colon = text.lastIndexOf(QLatin1Char(':'));
-    bool ok = false;
-    const int number = colon > 0 ? text.mid(colon + 1).toInt(&ok) : 0;
+    const QString digits = text.mid(colon + 1);
+    bool ok = colon > 0 && !digits.isEmpty();
+    for (const QChar c : digits)
+        ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const int number = ok ? digits.toInt(&ok) : 0;
     if (!ok || number < 1 || number > 65535)
         return false;
-    QString name = text.left(colon).trimmed();
-    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+    QString name = text.left(colon);
+    // An IPv6 address only in brackets: without them its own colons would make the port
+    // a guess.
+    const bool bracketed = name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']'));
+    if (bracketed)
         name = name.mid(1, name.size() - 2);
-    if (name.isEmpty())
+    if (name.isEmpty() || name.contains(QLatin1Char(' ')) || name.contains(QLatin1Char('['))
+        || name.contains(QLatin1Char(']')) || (!bracketed && name.contains(QLatin1Char(':'))))
         return false;
     host = name;
     port = quint16(number);
@@ -84,7 +91,12 @@ FollowSettings loadFollowSettings(const QString &path)
     for (SourceKind kind : {SourceKind::Rigctld, SourceKind::N1mm})
         if (text(sourceKey).compare(sourceKindName(kind), Qt::CaseInsensitive) == 0)
             settings.source = kind;
-    readRigctldAddress(text(rigctldKey), settings.rigctldHost, settings.rigctldPort);
+    // A stored address that does not read is kept as it was typed, and said: following
+    // from some other rigctld than the one the operator named would be a silent guess.
+    const QString address = text(rigctldKey);
+    if (!address.isEmpty()
+        && !readRigctldAddress(address, settings.rigctldHost, settings.rigctldPort))
+        settings.badRigctldAddress = address;
     const int udpPort = iniNumber(file.value(n1mmPortKey, QString()));
     if (udpPort >= 1 && udpPort <= 65535)
         settings.n1mmPort = quint16(udpPort);
@@ -107,7 +119,9 @@ IniValues followSettingsValues(const FollowSettings &settings)
     IniValues values = {
         {followKey, settings.follow},
         {sourceKey, sourceKindName(settings.source)},
-        {rigctldKey, rigctldAddress(settings.rigctldHost, settings.rigctldPort)},
+        {rigctldKey, settings.badRigctldAddress.isEmpty()
+                         ? rigctldAddress(settings.rigctldHost, settings.rigctldPort)
+                         : settings.badRigctldAddress},
         {n1mmPortKey, int(settings.n1mmPort)},
         {n1mmRadioKey, settings.n1mmRadio},
     };

@@ -15,6 +15,8 @@ struct FollowSettings
     SourceKind source = SourceKind::None;
     QString rigctldHost = QStringLiteral("127.0.0.1");
     quint16 rigctldPort = 4532;
+    // The Rigctld= text when it names no host and port: nothing is followed then.
+    QString badRigctldAddress;
     quint16 n1mmPort = 12060;
     int n1mmRadio = 0;         // 0: the radio with transmit focus
     QMap<QString, int> bandTx; // band → TX antenna 1..8
@@ -27,8 +29,8 @@ FollowSettings loadFollowSettings(const QString &path);
 // The keys to write for these settings; bands without a choice lose their key.
 IniValues followSettingsValues(const FollowSettings &settings);
 
-// "host:port" (an IPv6 host in brackets). A text that names no host and port leaves
-// host and port as they were and answers false.
+// "host:port" or "[IPv6]:port", the port 1..65535 in digits alone. A text that names no
+// host and port leaves host and port as they were and answers false.
 bool readRigctldAddress(const QString &text, QString &host, quint16 &port);
 QString rigctldAddress(const QString &host, quint16 port);
 

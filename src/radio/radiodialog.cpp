@@ -22,7 +22,9 @@ RadioDialog::RadioDialog(const FollowSettings &settings, const QStringList &ante
     for (int i = 0; i < 3; ++i)
         if (sourceOrder[i] == settings.source)
             ui->sourceBox->setCurrentIndex(i);
-    ui->rigctldEdit->setText(rigctldAddress(settings.rigctldHost, settings.rigctldPort));
+    ui->rigctldEdit->setText(settings.badRigctldAddress.isEmpty()
+                                 ? rigctldAddress(settings.rigctldHost, settings.rigctldPort)
+                                 : settings.badRigctldAddress);
     ui->n1mmPortBox->setValue(settings.n1mmPort);
     ui->n1mmRadioBox->setCurrentIndex(settings.n1mmRadio);
 
@@ -65,8 +67,11 @@ FollowSettings RadioDialog::settings() const
     chosen.source = sourceOrder[qBound(0, ui->sourceBox->currentIndex(), 2)];
     chosen.n1mmPort = quint16(ui->n1mmPortBox->value());
     chosen.n1mmRadio = ui->n1mmRadioBox->currentIndex();
-    // An address that does not read as host:port keeps the one stored.
-    readRigctldAddress(ui->rigctldEdit->text(), chosen.rigctldHost, chosen.rigctldPort);
+    // An address that does not read as host:port is kept as typed, and said.
+    const QString address = ui->rigctldEdit->text().trimmed();
+    chosen.badRigctldAddress.clear();
+    if (!readRigctldAddress(address, chosen.rigctldHost, chosen.rigctldPort))
+        chosen.badRigctldAddress = address;
     chosen.bandTx.clear();
     chosen.bandRx.clear();
     for (int i = 0; i < bandWindows().size(); ++i) {

@@ -32,7 +32,15 @@ void RadioFollow::startSource()
     // The source runs only while following: nothing polls rigctld for a panel that does
     // not use what it says. A fresh source knows nothing of the radio yet.
     FrequencySource *started = nullptr;
-    if (current.follow && current.source == SourceKind::Rigctld)
+    const bool badAddress =
+        current.source == SourceKind::Rigctld && !current.badRigctldAddress.isEmpty();
+    follower.setSourceProblem(badAddress ? QStringLiteral("Radio: bad address in settings")
+                                         : QString());
+    if (badAddress && current.follow)
+        qCWarning(lcFollow).noquote() << "Rigctld=" + current.badRigctldAddress
+                                      << "names no host:port (or [IPv6]:port, port 1-65535);"
+                                      << "nothing is followed";
+    if (current.follow && current.source == SourceKind::Rigctld && !badAddress)
         started = new RigctldSource(current.rigctldHost, current.rigctldPort, this);
     else if (current.follow && current.source == SourceKind::N1mm)
         started = new N1mmSource(current.n1mmPort, current.n1mmRadio, this);
