@@ -78,6 +78,13 @@ private slots:
                  "</IsTransmitting>"),
             "-1/-1 0 ?", "");
         row("root in other case", "<radioinfo><RadioNr>1</RadioNr></radioinfo>", "refused", "");
+        row("nested 32 deep",
+            info(QByteArray("<a>").repeated(31) + QByteArray("</a>").repeated(31)), "-1/-1 0 ?",
+            "");
+        row("nested 33 deep",
+            info(QByteArray("<a>").repeated(32) + QByteArray("</a>").repeated(32)), "refused", "");
+        row("256 elements", info(QByteArray("<a/>").repeated(255)), "-1/-1 0 ?", "");
+        row("257 elements", info(QByteArray("<a/>").repeated(256)), "refused", "");
     }
     void radioInfo()
     {
@@ -199,6 +206,28 @@ private slots:
             QCOMPARE(show(h->readings[0]), "21205000 -");
             QVERIFY(h->losses.isEmpty());
         }
+    }
+
+    // A flood takes turns: at most a budget of datagrams a turn, and of those only the
+    // newest about the followed radio is a reading.
+    void n1mmFloodTakesTurns()
+    {
+        const quint16 port = freeLoopbackPort(true);
+        N1mmSource source(port, 2);
+        Heard heard(&source);
+        source.start();
+        QUdpSocket sender;
+        // Small ones, few enough that the kernel's receive buffer holds them all.
+        const int count = N1mmSource::datagramsPerTurn + 8;
+        for (int i = 1; i <= count; ++i) {
+            const QByteArray d = "<RadioInfo><RadioNr>2</RadioNr><TXFreq>" + QByteArray::number(i)
+                                 + "</TXFreq></RadioInfo>";
+            QVERIFY(sender.writeDatagram(d, QHostAddress::LocalHost, port) == d.size());
+        }
+        QTRY_COMPARE(heard.readings.size(), 2);
+        QTest::qWait(100);
+        QCOMPARE(heard.readings.size(), 2);
+        QCOMPARE(heard.readings.last().txHz, qint64(count) * 10);
     }
 
     // A port taken by a program that does not share it, then silence: each is

@@ -15,6 +15,9 @@ N1mmSource::N1mmSource(quint16 port, int radio, QObject *parent)
         reportLost(tr("no broadcast for %1 s").arg(silenceTimer.interval() / 1000.0));
     });
     connect(&retryTimer, &QTimer::timeout, this, &N1mmSource::bindNow);
+    nextTurn.setSingleShot(true);
+    nextTurn.setInterval(0);
+    connect(&nextTurn, &QTimer::timeout, this, &N1mmSource::onReadyRead);
     connect(socket, &QUdpSocket::readyRead, this, &N1mmSource::onReadyRead);
 }
 
@@ -41,7 +44,12 @@ void N1mmSource::bindNow()
 
 void N1mmSource::onReadyRead()
 {
-    while (socket->hasPendingDatagrams()) {
+    std::optional<RadioReading> newest;
+    for (int taken = 0; socket->hasPendingDatagrams(); ++taken) {
+        if (taken == datagramsPerTurn) {
+            nextTurn.start();
+            break;
+        }
         const qint64 size = socket->pendingDatagramSize();
         if (size < 0 || size > maxRadioInfoSize) {
             char discard;
@@ -61,10 +69,13 @@ void N1mmSource::onReadyRead()
         r.txHz = info->txHz();
         if (info->transmitting)
             r.ptt = *info->transmitting ? Ptt::On : Ptt::Off;
-        silenceTimer.start();
-        lostReported = false;
-        emit reading(r);
+        newest = r;
     }
+    if (!newest)
+        return;
+    silenceTimer.start();
+    lostReported = false;
+    emit reading(*newest);
 }
 
 void N1mmSource::reportLost(const QString &why)

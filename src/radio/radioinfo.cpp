@@ -53,9 +53,23 @@ std::optional<RadioInfo> parseRadioInfo(const QByteArray &datagram)
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("RadioInfo"))
         return std::nullopt;
 
+    // One pass over the whole datagram, counting: a datagram broken after </RadioInfo> is
+    // refused too, and however it nests, the work stays bounded by its size.
     RadioInfo info;
-    while (xml.readNextStartElement()) {
-        const QString name = xml.name().toString();
+    int depth = 1, elements = 1;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (++depth > maxRadioInfoDepth || ++elements > maxRadioInfoElements)
+            return std::nullopt;
+        if (depth != 2) // only the root's own children say anything
+            continue;
+        const auto name = xml.name();
         if (name == QLatin1String("RadioNr"))
             info.radioNr = radioNumber(xml.readElementText());
         else if (name == QLatin1String("ActiveRadioNr"))
@@ -67,11 +81,9 @@ std::optional<RadioInfo> parseRadioInfo(const QByteArray &datagram)
         else if (name == QLatin1String("IsTransmitting"))
             info.transmitting = boolean(xml.readElementText());
         else
-            xml.skipCurrentElement();
+            continue;
+        --depth; // readElementText ended on the element's end
     }
-    // Read to the end, so that a datagram broken after </RadioInfo> is refused too.
-    while (!xml.atEnd())
-        xml.readNext();
     if (xml.hasError())
         return std::nullopt;
     return info;

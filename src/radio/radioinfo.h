@@ -21,10 +21,14 @@ struct RadioInfo
 
 // A datagram bigger than this is nobody's RadioInfo and is not read.
 constexpr int maxRadioInfoSize = 8 * 1024;
+// Nor is one nested deeper than this, or with more elements: the logger's own has one
+// level under the root and a few dozen elements.
+constexpr int maxRadioInfoDepth = 32;
+constexpr int maxRadioInfoElements = 256;
 
-// The RadioInfo in a datagram, or nothing when the datagram is too big, is not
-// well-formed XML, or its root element is anything but <RadioInfo> (the same port
-// carries contactinfo, appinfo and others). Unknown elements are skipped; a known one
+// The RadioInfo in a datagram, or nothing when the datagram is too big, too deep or has
+// too many elements, is not well-formed XML, or its root element is anything but <RadioInfo> (the
+// same port carries contactinfo, appinfo and others). Unknown elements are skipped; a known one
 // whose text is not a number or a boolean counts as missing.
 std::optional<RadioInfo> parseRadioInfo(const QByteArray &datagram);
 
