@@ -140,7 +140,7 @@ private slots:
         row("overlong line over reads: its answer dropped",
             {freq + "get_split_vfo:\nSplit: " + QByteArray(600, '1'), QByteArray(600, '1'),
              "\nRPRT 0\n" + noSplit + ptt},
-            notSplit + "14074000 -");
+            notSplit + "14074000 - overran");
     }
     void rigctldCycle()
     {
@@ -168,7 +168,7 @@ private slots:
                 }
             }
         }
-        QTEST(asked.join(' ') + " = " + outcome, "result");
+        QTEST(asked.join(' ') + " = " + outcome + (reader.overran() ? " overran" : ""), "result");
     }
 
     // A listener that never answers is lost once, however often it is tried
@@ -184,6 +184,27 @@ private slots:
         source.start();
         QTRY_VERIFY_WITH_TIMEOUT(connections >= 3, 20000);
         QCOMPARE(heard.losses.size(), 1);
+    }
+
+    // A peer that streams without end is closed as soon as its line runs over, not when
+    // the answer's time is up, and tried again after the retry interval.
+    void streamingPeer()
+    {
+        QTcpServer streamer;
+        QVERIFY(streamer.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&streamer, &QTcpServer::newConnection, &streamer, [&] {
+            ++connections;
+            streamer.nextPendingConnection()->write(
+                QByteArray(4 * RigctldReplyReader::maxLine, '1'));
+        });
+        RigctldSource source("127.0.0.1", streamer.serverPort());
+        Heard heard(&source);
+        source.start();
+        QTRY_VERIFY_WITH_TIMEOUT(connections >= 2, 10000);
+        QCOMPARE(heard.losses.size(), 1);
+        QVERIFY2(heard.losses[0].endsWith("sent more than an answer can hold"),
+                 qPrintable(heard.losses[0]));
     }
 
     // Two listeners share the port and each takes its radio from what is

@@ -65,6 +65,7 @@ void RigctldReplyReader::takeLine(const QByteArray &raw, QList<RigctldReply> &do
 
 void RigctldReplyReader::drop()
 {
+    overrun = true;
     current = RigctldReply();
     lines = 0;
     discarding = true;
@@ -77,4 +78,5 @@ void RigctldReplyReader::reset()
     discarding = false;
     current = RigctldReply();
     lines = 0;
+    overrun = false;
 }

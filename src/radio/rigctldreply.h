@@ -23,8 +23,8 @@ struct RigctldReply
 // peer on that port may not be rigctld at all, so everything held is bounded: a line
 // that runs past maxLine is thrown away up to its newline, and an answer that goes past
 // maxLines without its RPRT line is given up. Either way the rest of that answer, up to
-// and including its RPRT line, goes too: the answer never arrives, and the caller's
-// time limit on it deals with that.
+// and including its RPRT line, goes too, and overran() says so from then on: a peer that
+// talks like that is not worth listening to any longer.
 class RigctldReplyReader
 {
 public:
@@ -36,6 +36,8 @@ public:
 
     // Forgets any partial line and answer, as after a new connection.
     void reset();
+    // A line or an answer went past its limit since the last reset.
+    bool overran() const { return overrun; }
 
 private:
     void takeLine(const QByteArray &line, QList<RigctldReply> &done);
@@ -46,4 +48,5 @@ private:
     bool discarding = false; // inside a dropped answer: drop up to its RPRT line
     RigctldReply current;
     int lines = 0; // lines of `current` so far
+    bool overrun = false;
 };

@@ -66,6 +66,12 @@ void RigctldSource::send()
 void RigctldSource::onReadyRead()
 {
     const QList<RigctldReply> replies = reader.feed(socket->readAll());
+    // A peer that streams without end, or answers at a length rigctld never does, is
+    // closed at once and tried again after the retry interval: reading it costs CPU.
+    if (reader.overran()) {
+        fail(tr("%1 sent more than an answer can hold").arg(where()));
+        return;
+    }
     for (const RigctldReply &reply : replies) {
         answerTimer.stop();
         switch (cycle.take(reply)) {
