@@ -124,7 +124,7 @@ private:
         if (pending)
             ++unpainted;
         const PanelLook look = window.panelModel().look();
-        pending = Delivery{monotonicNowMs(), 0, look != shown};
+        pending = Delivery{monotonicNowMs(), 0, !(look == shown)};
         paintedSinceTaken = false;
     }
 

@@ -24,7 +24,6 @@ public:
     // Nothing outlives the connection it was made for.
     void clear() { words.clear(); }
 
-    bool isEmpty() const { return words.isEmpty(); }
     int size() const { return words.size(); }
     const QList<CommandWord> &toList() const { return words; }
 

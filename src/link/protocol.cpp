@@ -4,6 +4,9 @@
 
 namespace {
 
+// The longest command, "IGP" with two positions, a flag and ";".
+constexpr int txBufferSize = 7;
+
 // Digits are formed by adding to a base character; the controller expects the
 // 8-bit wrap-around, not a clamp.
 quint8 digit(quint8 base, quint8 value)
@@ -18,8 +21,6 @@ int assembleHeader(quint8 *buffer, char letter)
     buffer[2] = quint8(letter);
     return 3;
 }
-
-} // namespace
 
 int assemblePoll(quint8 *buffer)
 {
@@ -82,7 +83,6 @@ int assembleCommand(CommandWord word, quint8 *buffer)
     }
 }
 
-namespace {
 template<typename Assemble> QByteArray frameOf(Assemble assemble)
 {
     quint8 buffer[txBufferSize] = {};

@@ -29,13 +29,6 @@ std::optional<SwitchStatus> SwitchStatus::decode(const QByteArray &frame)
     return s;
 }
 
-bool SwitchStatus::operator==(const SwitchStatus &o) const
-{
-    return txPos == o.txPos && split == o.split && freeMask == o.freeMask && rotor == o.rotor
-           && group == o.group && transmitting == o.transmitting && splitTxPos == o.splitTxPos
-           && previousTxPos == o.previousTxPos && rxMode == o.rxMode;
-}
-
 std::optional<FirmwareRevision> FirmwareRevision::decode(const QByteArray &frame)
 {
     if (!whole(frame, 'W'))

@@ -22,8 +22,6 @@ struct SwitchStatus
 
     // A whole status frame ("IGT", nine fields, ";"), or nothing for any other bytes.
     static std::optional<SwitchStatus> decode(const QByteArray &frame);
-    bool operator==(const SwitchStatus &o) const;
-    bool operator!=(const SwitchStatus &o) const { return !(*this == o); }
 };
 
 // The firmware revision the switch gives in its "IGW" answer.

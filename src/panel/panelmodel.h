@@ -23,7 +23,6 @@ struct PanelLook
     // Every key dark: the panel with no link.
     static PanelLook idle();
     bool operator==(const PanelLook &o) const;
-    bool operator!=(const PanelLook &o) const { return !(*this == o); }
 };
 
 // The panel as the operator sees it: the panel state, whether the link is alive, and
