@@ -31,15 +31,22 @@ private slots:
         QTEST(bandOf(hz), "band");
     }
 
-    // Steps: on | off | f <Hz> [ptt|rx] | lost | sw <antenna> [tx] [busy<n>] |
-    // mode split|normal | press <n> | = <status>. "sent" lists every action: tx<n> and the receive
-    // key.
+    // Steps: on | off | f <Hz> [ptt|rx] | lost | sw <antenna> [tx] [busy<n>] | down |
+    // mode split|normal | press <n> | dwell <ms> | t <ms> (the clock; the follower is woken
+    // when it asked to be) | = <status>. "sent" lists every action: tx<n> and the receive key.
     void follow_data()
     {
         columns<QString, QString>({"script", "sent"});
-        row("band change: one select", "on|sw 1|f 14200000|sw 1|sw 3|= 20m → 3", "tx3");
+        row("band change: one select, said once confirmed",
+            "on|sw 1|f 14200000|= 20m: switching to 3|sw 1|sw 3|= 20m → 3", "tx3");
+        // Each select waits for the switch to confirm the last: flips in between are
+        // decided on a fresh report, and only the band the radio ends on is sent.
         row("band back before the switch reported the last select",
-            "on|sw 1|f 14200000|sw 1|f 7100000|sw 3|f 14200000", "tx3|tx5 RX2|tx3");
+            "on|sw 1|f 14200000|sw 1|f 7100000|sw 3|f 14200000|sw 5|sw 5", "tx3|tx5 RX2|tx3");
+        row("flips while a select is unconfirmed: the last band only",
+            "on|sw 1|f 14200000|f 7100000|f 14200000|f 7100000|sw 1|sw 1|sw 1", "tx3|tx5 RX2");
+        row("not taken: asked once more, then said",
+            "on|sw 1|f 14200000|sw 1|sw 1|sw 1|sw 1|sw 1|sw 1|sw 1|= 20m: on 1, not 3", "tx3|tx3");
         row("already on the antenna", "on|sw 3|f 14200000|= 20m → 3", "");
         row("switch transmitting: held, then sent",
             "on|sw 1 tx|f 14200000|= 20m: waiting for RX|sw 1 tx|sw 1", "tx3");
@@ -48,9 +55,17 @@ private slots:
         row("busy: held, then sent when free",
             "on|sw 1 busy3|f 14200000|= 20m: 3 busy|sw 1 busy3|sw 1", "tx3");
         row("operator wins on the band; each band remembers",
-            "on|sw 1|f 14200000|sw 3|press 6|sw 6|f 14210000|f 7100000|sw 5|f 14200000|"
+            "on|sw 1|f 14200000|sw 3|press 6|sw 6|f 14210000|f 7100000|sw 5|sw 5|f 14200000|sw 6|"
             "= 20m → 6",
             "tx3|tx5 RX2|tx6");
+        // A radio that goes away, or reports no frequency, and comes back on the same band
+        // has not changed band: the operator's key stands. Another band is a change.
+        row("operator's key survives a lost radio",
+            "on|sw 1|f 14200000|sw 3|press 6|sw 6|lost|= Radio: no connection|f 14200000|"
+            "= 20m → 6|f 0|= Radio: no frequency|f 14250000|sw 6",
+            "tx3");
+        row("a lost radio back on another band",
+            "on|sw 1|f 14200000|sw 3|press 6|sw 6|lost|f 7100000", "tx3|tx5 RX2");
         row("no band, no entry, source lost: nothing",
             "on|sw 1|f 14600000|= 14.600 MHz: no band|f 21200000|= 15m: no antenna|lost|"
             "= Radio: no connection|sw 1",
@@ -59,6 +74,16 @@ private slots:
         row("split set up after the report: held until normal again",
             "on|sw 1|mode split|f 14200000|= 20m: split in use|sw 1|mode normal", "tx3");
         row("no report yet", "on|f 14200000|= 20m: waiting for the switch|sw 1", "tx3");
+        // A select the link lost (port closed, write failed) is sent again once the switch
+        // reports on the new connection, if it still is not on it.
+        row("link down: held, the unconfirmed select sent again",
+            "on|sw 1|f 14200000|down|= 20m: waiting for the switch|sw 1|sw 3|= 20m → 3", "tx3|tx3");
+        row("link down after the switch took it: nothing again",
+            "on|sw 1|f 14200000|sw 3|down|sw 3|= 20m → 3", "tx3");
+        row("dwell: a band passed through is never sent",
+            "dwell 300|on|sw 1|f 14200000|t 200|f 7100000|t 450|= 40m: settling|sw 1|t 499|"
+            "t 500",
+            "tx5 RX2");
         row("off, then on", "sw 1|f 14200000|= Follow off|on", "tx3");
         row("a source with a bad address",
             "bad|on|sw 1|f 14200000|= Radio: bad address in settings", "");
@@ -66,7 +91,9 @@ private slots:
     void follow()
     {
         QFETCH(QString, script);
-        BandFollower follower;
+        qint64 clock = 0;
+        BandFollower follower([&clock] { return clock; });
+        follower.setDwell(0);
         follower.setTables({{"20m", 3}, {"40m", 5}}, {{"40m", 1}});
         follower.setSourceName("rigctld");
         QStringList sent;
@@ -92,6 +119,15 @@ private slots:
                 follower.setSourceProblem("Radio: bad address in settings");
             } else if (w[0] == "mode") {
                 action = follower.setPanelNormal(w[1] == "normal");
+            } else if (w[0] == "down") {
+                action = follower.controllerLost();
+            } else if (w[0] == "dwell") {
+                follower.setDwell(w[1].toInt());
+            } else if (w[0] == "t") {
+                const std::optional<qint64> wake = follower.wakeAt();
+                clock = w[1].toLongLong();
+                if (wake && *wake <= clock)
+                    action = follower.timePassed();
             } else if (w[0] == "press") {
                 follower.operatorChoseTx(w[1].toInt());
             } else if (w[0] == "=") {

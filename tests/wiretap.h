@@ -61,6 +61,29 @@ public:
         return QString();
     }
 
+    // A select on the wire after the switch had reported transmitting and a poll had gone
+    // out since: a select decided on a report more than one poll period old. Also said when
+    // no select went out before transmitting, as then nothing was tried.
+    static QString selectUnderTransmit()
+    {
+        bool transmitting = false, polledSince = false, selectBefore = false;
+        for (const QString &line : lines()) {
+            const QStringList w = line.split(' '); // "1234 ms RX 13 accepted 49 47 54 ..."
+            if (w.value(2) == "RX" && w.value(4) == "accepted" && w.value(7) == "54") {
+                const bool on = w.value(13) == "01";
+                polledSince = polledSince && on;
+                transmitting = on;
+            } else if (w.value(2) == "TX" && w.last() == "|IGT3;|") {
+                polledSince = transmitting;
+            } else if (w.value(2) == "TX" && w.last().startsWith("|IGS")) {
+                if (polledSince)
+                    return line + " while the switch reported transmitting";
+                selectBefore = selectBefore || !transmitting;
+            }
+        }
+        return selectBefore ? QString() : QString("no select before transmitting");
+    }
+
 private:
     static QStringList &kept()
     {

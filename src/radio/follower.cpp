@@ -1,7 +1,12 @@
 #include "radio/follower.h"
 
+#include "link/clock.h"
 #include "radio/bands.h"
 #include "radio/followsettings.h"
+
+BandFollower::BandFollower(std::function<qint64()> clock)
+    : now(clock ? std::move(clock) : std::function<qint64()>(monotonicMs))
+{}
 
 void BandFollower::setTables(const QMap<QString, int> &bandTx, const QMap<QString, int> &bandRx)
 {
@@ -20,11 +25,11 @@ FollowAction BandFollower::setEnabled(bool on)
 FollowAction BandFollower::radioRead(const RadioReading &reading)
 {
     sourceAlive = true;
-    txHz = reading.txHz;
     ptt = reading.ptt;
-    const QString now = txHz > 0 ? bandOf(txHz) : QString();
-    if (now != band) {
-        band = now;
+    // No frequency at all says nothing of the band: the radio is where it last was.
+    txHz = qMax<qint64>(reading.txHz, 0);
+    if (txHz > 0 && bandOf(txHz) != band) {
+        band = bandOf(txHz);
         enterBand();
     }
     return evaluate();
@@ -35,18 +40,46 @@ FollowAction BandFollower::sourceLost(const QString &why)
     if (sourceAlive && enabled)
         log << QStringLiteral("%1 lost: %2").arg(source, why);
     sourceAlive = false;
-    band.clear();
     txHz = 0;
-    enterBand();
     return evaluate();
 }
 
 FollowAction BandFollower::controllerReported(const ControllerReport &report)
 {
     controller = report;
-    // Three reports cover the one the panel skips after a press and a refusal.
-    if (inFlight && (report.txAntenna == *inFlight || ++reportsSinceSelect > 3))
-        inFlight.reset();
+    ++reportsSinceSelect;
+    if (inFlightTx && report.txAntenna == *inFlightTx) {
+        inFlightTx.reset();
+    } else if (inFlightTx && reportsSinceSelect >= reportsToConfirm) {
+        // Not taken (a frame lost on a noisy line, a key the panel refused): asked again
+        // while the band still wants it, then given up with the status saying so.
+        const int antenna = *inFlightTx;
+        inFlightTx.reset();
+        if (!inFlightByOperator && antenna == wanted() && tries < triesPerBand) {
+            pendingTx = antenna;
+        } else if (!inFlightByOperator) {
+            log << QStringLiteral("%1: TX %2 not confirmed by the switch")
+                       .arg(where())
+                       .arg(antenna);
+        }
+    }
+    // The status carries no receive key to confirm it by: a report taken after the select
+    // has to do.
+    if (inFlightRx && reportsSinceSelect >= 2)
+        inFlightRx.reset();
+    return evaluate();
+}
+
+FollowAction BandFollower::controllerLost()
+{
+    controller.reset();
+    // Whatever the switch never confirmed may never have reached it.
+    if (inFlightTx && !inFlightByOperator && *inFlightTx == wanted())
+        pendingTx = *inFlightTx;
+    if (inFlightRx)
+        pendingRx = *inFlightRx;
+    inFlightTx.reset();
+    inFlightRx.reset();
     return evaluate();
 }
 
@@ -56,14 +89,16 @@ void BandFollower::operatorChoseTx(int antenna)
         return;
     // The operator's word wins until the band changes, and is what this band restores.
     lastUsed.insert(band, antenna);
-    commanded(antenna);
+    inFlightTx = antenna;
+    inFlightByOperator = true;
+    reportsSinceSelect = 0;
     if (pendingTx)
         log << QStringLiteral("%1: TX %2 pressed by the operator, holds until the band changes")
                    .arg(where())
                    .arg(antenna);
     pendingTx.reset();
     heldFor.clear();
-    statusText = QStringLiteral("%1 → %2").arg(band).arg(antenna);
+    statusText = settledStatus();
 }
 
 FollowAction BandFollower::setPanelNormal(bool normal)
@@ -74,15 +109,11 @@ FollowAction BandFollower::setPanelNormal(bool normal)
     return evaluate();
 }
 
-void BandFollower::commanded(int antenna)
+std::optional<qint64> BandFollower::wakeAt() const
 {
-    inFlight = antenna;
-    reportsSinceSelect = 0;
-}
-
-int BandFollower::antennaInUse() const
-{
-    return inFlight ? *inFlight : controller->txAntenna;
+    if (enabled && (pendingTx || pendingRx) && now() < bandSince + dwell)
+        return bandSince + dwell;
+    return std::nullopt;
 }
 
 QStringList BandFollower::takeLog()
@@ -97,13 +128,19 @@ void BandFollower::enterBand()
     pendingTx.reset();
     pendingRx.reset();
     heldFor.clear();
+    bandSince = now();
+    tries = 0;
     if (!enabled || band.isEmpty())
         return;
-    const int antenna = lastUsed.value(band, tableTx.value(band, 0));
-    if (antenna > 0)
-        pendingTx = antenna;
+    if (wanted() > 0)
+        pendingTx = wanted();
     if (tableRx.contains(band))
         pendingRx = tableRx.value(band);
+}
+
+int BandFollower::wanted() const
+{
+    return lastUsed.value(band, tableTx.value(band, 0));
 }
 
 QString BandFollower::where() const
@@ -112,10 +149,23 @@ QString BandFollower::where() const
         .arg(band, QString::number(double(txHz) / 1e6, 'f', 3), source);
 }
 
+QString BandFollower::settledStatus() const
+{
+    if (inFlightTx)
+        return QStringLiteral("%1: switching to %2").arg(band).arg(*inFlightTx);
+    const int antenna = wanted();
+    if (antenna == 0)
+        return band + QStringLiteral(": no antenna");
+    // Said only once the switch has said so.
+    if (!controller || controller->txAntenna == antenna)
+        return QStringLiteral("%1 → %2").arg(band).arg(antenna);
+    return QStringLiteral("%1: on %2, not %3").arg(band).arg(controller->txAntenna).arg(antenna);
+}
+
 void BandFollower::hold(const QString &text, const QString &reason)
 {
     statusText = text;
-    if (heldFor == reason)
+    if (heldFor == reason || !(pendingTx || pendingRx))
         return;
     heldFor = reason;
     QStringList what;
@@ -129,71 +179,90 @@ void BandFollower::hold(const QString &text, const QString &reason)
 
 FollowAction BandFollower::evaluate()
 {
-    FollowAction action;
     if (!enabled) {
         statusText = QStringLiteral("Follow off");
-        return action;
+        return {};
     }
     if (source.isEmpty()) {
         statusText = QStringLiteral("Radio: no source");
-        return action;
+        return {};
     }
     if (!sourceProblem.isEmpty()) {
         statusText = sourceProblem;
-        return action;
+        return {};
     }
     if (!sourceAlive) {
         statusText = QStringLiteral("Radio: no connection");
-        return action;
+        return {};
+    }
+    if (txHz == 0) {
+        statusText = QStringLiteral("Radio: no frequency");
+        return {};
     }
     if (band.isEmpty()) {
         statusText =
-            txHz > 0
-                ? QStringLiteral("%1 MHz: no band").arg(QString::number(double(txHz) / 1e6, 'f', 3))
-                : QStringLiteral("Radio: no frequency");
-        return action;
+            QStringLiteral("%1 MHz: no band").arg(QString::number(double(txHz) / 1e6, 'f', 3));
+        return {};
+    }
+    // A band the radio only passes through is never acted on.
+    if ((pendingTx || pendingRx) && now() < bandSince + dwell) {
+        statusText = band + QStringLiteral(": settling");
+        return {};
+    }
+    if (!controller) {
+        hold(band + QStringLiteral(": waiting for the switch"),
+             QStringLiteral("the switch has not reported"));
+        return {};
     }
     if (pendingTx || pendingRx) {
-        if (!controller) {
-            hold(band + QStringLiteral(": waiting for the switch"),
-                 QStringLiteral("the switch has not reported"));
-            return action;
-        }
         if (!panelNormal) {
             hold(band + QStringLiteral(": split in use"),
                  QStringLiteral("a split or super split is set up"));
-            return action;
+            return {};
         }
         if (controller->transmitting || ptt == Ptt::On) {
             hold(band + QStringLiteral(": waiting for RX"),
                  controller->transmitting ? QStringLiteral("the switch reports transmitting")
                                           : QStringLiteral("the radio reports PTT"));
-            return action;
+            return {};
+        }
+        // One select at a time, each decided on a report taken after the last.
+        if (inFlightTx || inFlightRx) {
+            statusText = settledStatus();
+            return {};
         }
     }
-    if (pendingRx) {
-        action.rx = *pendingRx;
-        log << QStringLiteral("%1: %2 selected").arg(where(), receiveKeyName(*pendingRx));
-        pendingRx.reset();
-    }
-    if (pendingTx) {
+    return decide();
+}
+
+FollowAction BandFollower::decide()
+{
+    FollowAction action;
+    if (pendingTx && controller->txAntenna != *pendingTx) {
         const int antenna = *pendingTx;
-        if (antennaInUse() != antenna && !((controller->freeMask >> (antenna - 1)) & 1)) {
+        if (!((controller->freeMask >> (antenna - 1)) & 1)) {
             hold(QStringLiteral("%1: %2 busy").arg(band).arg(antenna),
                  QStringLiteral("antenna %1 is busy").arg(antenna));
             return action;
         }
-        if (antennaInUse() != antenna) {
-            action.tx = antenna;
-            commanded(antenna);
-            log << QStringLiteral("%1: TX %2 selected").arg(where()).arg(antenna);
-        }
-        lastUsed.insert(band, antenna);
-        pendingTx.reset();
+        action.tx = antenna;
+        inFlightTx = antenna;
+        inFlightByOperator = false;
+        ++tries;
+        log << QStringLiteral("%1: TX %2 sent").arg(where()).arg(antenna);
     }
+    if (pendingTx)
+        lastUsed.insert(band, *pendingTx);
+    pendingTx.reset();
+    if (pendingRx) {
+        action.rx = *pendingRx;
+        inFlightRx = *pendingRx;
+        log << QStringLiteral("%1: %2 sent").arg(where(), receiveKeyName(*pendingRx));
+        pendingRx.reset();
+    }
+    if (action.tx || action.rx)
+        reportsSinceSelect = 0;
     heldFor.clear();
-    const int antenna = lastUsed.value(band, tableTx.value(band, 0));
-    statusText = antenna > 0 ? QStringLiteral("%1 → %2").arg(band).arg(antenna)
-                             : band + QStringLiteral(": no antenna");
+    statusText = settledStatus();
     return action;
 }

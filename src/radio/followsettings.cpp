@@ -10,6 +10,7 @@ constexpr char sourceKey[] = "Radio/Source";
 constexpr char rigctldKey[] = "Radio/Rigctld";
 constexpr char n1mmPortKey[] = "Radio/N1mmPort";
 constexpr char n1mmRadioKey[] = "Radio/N1mmRadio";
+constexpr char dwellKey[] = "Radio/Dwell";
 QString txKey(const QString &band)
 {
     return QStringLiteral("BandTX/") + band;
@@ -103,6 +104,11 @@ FollowSettings loadFollowSettings(const QString &path)
     const int radio = iniNumber(file.value(n1mmRadioKey, QString()));
     if (radio >= 0 && radio <= 2)
         settings.n1mmRadio = radio;
+    // Up to a minute: longer would look like following that does nothing.
+    bool dwellRead = false;
+    const int dwellMs = text(dwellKey).toInt(&dwellRead);
+    if (dwellRead && dwellMs >= 0 && dwellMs <= 60000)
+        settings.dwellMs = dwellMs;
     for (const BandWindow &band : bandWindows()) {
         const int antenna = iniNumber(file.value(txKey(band.name), QString()));
         if (antenna >= 1 && antenna <= txKeyCount)
@@ -124,6 +130,7 @@ IniValues followSettingsValues(const FollowSettings &settings)
                          : settings.badRigctldAddress},
         {n1mmPortKey, int(settings.n1mmPort)},
         {n1mmRadioKey, settings.n1mmRadio},
+        {dwellKey, settings.dwellMs},
     };
     for (const BandWindow &band : bandWindows()) {
         const int antenna = settings.bandTx.value(band.name, 0);

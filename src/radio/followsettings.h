@@ -19,6 +19,7 @@ struct FollowSettings
     QString badRigctldAddress;
     quint16 n1mmPort = 12060;
     int n1mmRadio = 0;         // 0: the radio with transmit focus
+    int dwellMs = 300;         // how long a band holds before it is acted on
     QMap<QString, int> bandTx; // band → TX antenna 1..8
     QMap<QString, int> bandRx; // band → receive index (RX1..RX4: 0..3, RTX: 8)
 };

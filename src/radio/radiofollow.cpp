@@ -3,18 +3,24 @@
 #include <QLabel>
 #include <QLoggingCategory>
 
+#include "link/clock.h"
 #include "radio/n1mmsource.h"
 #include "radio/rigctldsource.h"
 
 Q_LOGGING_CATEGORY(lcFollow, "orvik.follow", QtWarningMsg)
 
 RadioFollow::RadioFollow(QLabel *statusLabel, QObject *parent) : QObject(parent), label(statusLabel)
-{}
+{
+    dwellTimer.setSingleShot(true);
+    dwellTimer.setTimerType(Qt::PreciseTimer);
+    connect(&dwellTimer, &QTimer::timeout, this, [this] { carryOut(follower.timePassed()); });
+}
 
 void RadioFollow::apply(const FollowSettings &settings)
 {
     current = settings;
     follower.setTables(settings.bandTx, settings.bandRx);
+    follower.setDwell(settings.dwellMs);
     startSource();
     carryOut(follower.setEnabled(current.follow));
 }
@@ -64,7 +70,7 @@ void RadioFollow::controllerReported(const ControllerReport &report)
 
 void RadioFollow::controllerLost()
 {
-    follower.controllerLost();
+    carryOut(follower.controllerLost());
 }
 
 void RadioFollow::panelModeChanged(bool normal)
@@ -84,6 +90,11 @@ void RadioFollow::carryOut(const FollowAction &action)
         qCDebug(lcFollow).noquote() << line;
     if (label && label->text() != follower.status())
         label->setText(follower.status());
+    // Timed to the millisecond the band has held long enough; stopped when nothing waits.
+    if (const std::optional<qint64> wake = follower.wakeAt())
+        dwellTimer.start(int(qMax<qint64>(*wake - monotonicMs(), 0)));
+    else
+        dwellTimer.stop();
     if (action.rx)
         emit selectReceive(*action.rx);
     if (action.tx)

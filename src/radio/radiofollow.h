@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include "radio/follower.h"
 #include "radio/followsettings.h"
@@ -43,5 +44,7 @@ private:
     FollowSettings current;
     BandFollower follower;
     QPointer<QObject> source;
+    // Wakes the follower when a band has held for the dwell time.
+    QTimer dwellTimer;
     QLabel *label = nullptr;
 };
