@@ -50,7 +50,8 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
 cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
-  --target bench_link bench_soak bench_startup bench_realline bench_follow orvik-sim orvik-panel \
+  --target bench_link bench_soak bench_startup bench_realline bench_follow bench_hostile orvik-sim \
+  orvik-panel \
   >/dev/null
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 qt_major=$(sed -n 's/^ORVIK_QT_MAJOR:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
@@ -118,6 +119,10 @@ if [ "$follow_minutes" != 0 ]; then
     --cpu-seconds "$seconds" --drill-minutes "$follow_minutes" \
     2>"$work/bench_follow.log" >"$work/follow.md" \
     || { cat "$work/bench_follow.log" "$work/follow.md" >&2; exit 1; }
+  echo "Following under hostile inputs: band flips, an N1MM flood, a streaming rigctld ..."
+  QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_hostile" --seconds 10 \
+    2>"$work/bench_hostile.log" >"$work/hostile.md" \
+    || { cat "$work/bench_hostile.log" "$work/hostile.md" >&2; exit 1; }
 fi
 {
   echo "Produced by \`bench/run.sh${invoked:+ $invoked}\`" \
@@ -135,6 +140,8 @@ fi
   if [ -s "$work/follow.md" ]; then
     echo
     cat "$work/follow.md"
+    echo
+    cat "$work/hostile.md"
   fi
 } >"$work/table.md"
 cat "$work/table.md"
