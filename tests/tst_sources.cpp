@@ -52,16 +52,18 @@ private slots:
     void radioInfo_data()
     {
         QTest::addColumn<QByteArray>("datagram");
-        QTest::addColumn<QString>("parsed");     // RadioNr/ActiveRadioNr txHz ptt, or "refused"
-        QTest::addColumn<QString>("followedBy"); // the settings among 0, 1, 2 that take it
+        // RadioNr/ActiveRadioNr txHz ptt @StationName, or "refused"
+        QTest::addColumn<QString>("parsed");
+        // the settings among 0, 1, 2 and the station " cw-pc " that take it
+        QTest::addColumn<QString>("followedBy");
         auto row = [](const char *name, const QByteArray &datagram, const char *parsed,
                       const char *followedBy) {
             ::row(name, datagram, QString(parsed), QString(followedBy));
         };
         auto info = [](const char *in) { return "<RadioInfo>" + QByteArray(in) + "</RadioInfo>"; };
         const QByteArray atLimit = sample + QByteArray(maxRadioInfoSize - sample.size(), ' ');
-        row("sample: split, radio 2 active", sample, "2/2 21205000 -", "0 2");
-        row("padded to the size limit", atLimit, "2/2 21205000 -", "0 2");
+        row("sample: split, radio 2 active", sample, "2/2 21205000 - @CW-PC", "0 2 cw-pc");
+        row("padded to the size limit", atLimit, "2/2 21205000 - @CW-PC", "0 2 cw-pc");
         row("one byte over", atLimit + ' ', "refused", "");
         row("no TXFreq: Freq; TRUE",
             info("<RadioNr>1</RadioNr><Freq>710000</Freq><ActiveRadioNr>2"
@@ -83,6 +85,13 @@ private slots:
             "");
         row("nested 33 deep",
             info(QByteArray("<a>").repeated(32) + QByteArray("</a>").repeated(32)), "refused", "");
+        row("another station", info("<StationName>CW-PC2</StationName><RadioNr>1</RadioNr>"),
+            "1/-1 0 ? @CW-PC2", "1");
+        row("station name over its limit",
+            info("<StationName>" + QByteArray(maxStationNameLength + 1, 'A') + "</StationName>"),
+            "-1/-1 0 ?", "");
+        row("line break in the station name", info("<StationName>CW&#10;PC</StationName>"),
+            "-1/-1 0 ?", "");
         row("256 elements", info(QByteArray("<a/>").repeated(255)), "-1/-1 0 ?", "");
         row("257 elements", info(QByteArray("<a/>").repeated(256)), "refused", "");
     }
@@ -98,10 +107,13 @@ private slots:
                          .arg(info->radioNr.value_or(-1))
                          .arg(info->activeRadioNr.value_or(-1))
                          .arg(info->txHz())
-                         .arg(ptt);
+                         .arg(ptt)
+                     + (info->stationName ? " @" + *info->stationName : "");
             for (int radio : {0, 1, 2})
                 if (isFollowedRadio(*info, radio))
                     followedBy << QString::number(radio);
+            if (isFollowedStation(*info, " cw-pc "))
+                followedBy << "cw-pc";
         }
         QTEST(parsed, "parsed");
         QTEST(followedBy.join(' '), "followedBy");
