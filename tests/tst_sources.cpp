@@ -5,6 +5,7 @@
 
 #include "journeyfixture.h"
 #include "radio/n1mmsource.h"
+#include "radio/radiofollow.h"
 #include "radio/radioinfo.h"
 #include "radio/rigctldcycle.h"
 #include "radio/rigctldreply.h"
@@ -327,6 +328,25 @@ private slots:
                                                 "127\\.0\\.0\\.1\\)$");
         QVERIFY2(refusedSenders.match(reports[1]).hasMatch(), qPrintable(reports[1]));
         QCOMPARE(heard.readings.size(), 1);
+    }
+
+    // A sender list that does not read follows nothing, and the follow log says why.
+    void n1mmBadSenders()
+    {
+        RadioFollow follow(nullptr, nullptr);
+        FollowSettings settings;
+        settings.follow = true;
+        settings.source = SourceKind::N1mm;
+        settings.n1mmPort = freeLoopbackPort(true);
+        settings.n1mmFrom = "10.0.0.1, router";
+        QTest::ignoreMessage(QtWarningMsg,
+                             "N1mmFrom=10.0.0.1, router: \"router\" is neither an "
+                             "address nor a subnet (address/bits); nothing is followed");
+        follow.apply(settings);
+        QCOMPARE(follow.findChildren<N1mmSource *>().size(), 0);
+        settings.n1mmFrom = "10.0.0.1";
+        follow.apply(settings);
+        QCOMPARE(follow.findChildren<N1mmSource *>().size(), 1);
     }
 
     // A port taken by a program that does not share it, then silence: each is

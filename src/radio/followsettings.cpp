@@ -10,6 +10,8 @@ constexpr char sourceKey[] = "Radio/Source";
 constexpr char rigctldKey[] = "Radio/Rigctld";
 constexpr char n1mmPortKey[] = "Radio/N1mmPort";
 constexpr char n1mmRadioKey[] = "Radio/N1mmRadio";
+constexpr char n1mmStationKey[] = "Radio/N1mmStation";
+constexpr char n1mmFromKey[] = "Radio/N1mmFrom";
 QString txKey(const QString &band)
 {
     return QStringLiteral("BandTX/") + band;
@@ -103,6 +105,9 @@ FollowSettings loadFollowSettings(const QString &path)
     const int radio = iniNumber(file.value(n1mmRadioKey, QString()));
     if (radio >= 0 && radio <= 2)
         settings.n1mmRadio = radio;
+    settings.n1mmStation = text(n1mmStationKey);
+    // Read where the source starts, with the network library: kept as typed until then.
+    settings.n1mmFrom = text(n1mmFromKey);
     for (const BandWindow &band : bandWindows()) {
         const int antenna = iniNumber(file.value(txKey(band.name), QString()));
         if (antenna >= 1 && antenna <= txKeyCount)
@@ -124,6 +129,8 @@ IniValues followSettingsValues(const FollowSettings &settings)
                          : settings.badRigctldAddress},
         {n1mmPortKey, int(settings.n1mmPort)},
         {n1mmRadioKey, settings.n1mmRadio},
+        {n1mmStationKey, settings.n1mmStation},
+        {n1mmFromKey, settings.n1mmFrom},
     };
     for (const BandWindow &band : bandWindows()) {
         const int antenna = settings.bandTx.value(band.name, 0);

@@ -21,6 +21,10 @@ struct FollowSettings
     int n1mmRadio = 0;         // 0: the radio with transmit focus
     QMap<QString, int> bandTx; // band → TX antenna 1..8
     QMap<QString, int> bandRx; // band → receive index (RX1..RX4: 0..3, RTX: 8)
+    // The StationName followed (empty: any station) and the N1mmFrom= text as typed (see
+    // readN1mmSenders; empty: the local networks).
+    QString n1mmStation;
+    QString n1mmFrom;
 };
 
 // Reads what is stored; anything a hand edit got wrong reads as its default (an unknown
