@@ -176,8 +176,8 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Radio]\nFollow=true\nSource=RIGCTLD\nRigctld=[::1]:4533\nN1mmPort=99999\n"
-                   "N1mmRadio=2\n[BandTX]\n20m=3\n40m=9\n80m=0\n[BandRX]\n160m=rx2\n40m=RTX\n"
-                   "20m=RX7\n");
+                   "N1mmRadio=2\nN1mmStation= CW-PC\nN1mmFrom=10.0.0.1, fd00::/8\n"
+                   "[BandTX]\n20m=3\n40m=9\n80m=0\n[BandRX]\n160m=rx2\n40m=RTX\n20m=RX7\n");
         file.close();
         FollowSettings read = loadFollowSettings(path);
         QVERIFY(read.follow && read.source == SourceKind::Rigctld);
@@ -189,11 +189,15 @@ private slots:
                  QString("::1 4533 12060 2"));
         QCOMPARE(read.bandTx, (QMap<QString, int>{{"20m", 3}}));
         QCOMPARE(read.bandRx, (QMap<QString, int>{{"160m", 1}, {"40m", 8}}));
+        QCOMPARE(read.n1mmStation + '|' + read.n1mmFrom, QString("CW-PC|10.0.0.1, fd00::/8"));
         read.source = SourceKind::N1mm;
         read.bandTx.insert("6m", 8);
+        read.n1mmStation.clear(); // back to any station
+        read.n1mmFrom = "192.168.1.0/24, ::1";
         QVERIFY(writeIniValues(path, followSettingsValues(read)));
         const FollowSettings again = loadFollowSettings(path);
         QVERIFY(again.source == SourceKind::N1mm && again.rigctldHost == "::1");
+        QCOMPARE(again.n1mmStation + '|' + again.n1mmFrom, QString("|192.168.1.0/24, ::1"));
         QVERIFY(again.bandTx == read.bandTx && again.bandRx == read.bandRx);
         // An address that names no host and port is kept as typed, never a default instead.
         QVERIFY(writeIniValues(path, {{"Radio/Rigctld", "::1:4533"}}));

@@ -5,6 +5,7 @@
 
 #include "journeyfixture.h"
 #include "radio/n1mmsource.h"
+#include "radio/radiofollow.h"
 #include "radio/radioinfo.h"
 #include "radio/rigctldcycle.h"
 #include "radio/rigctldreply.h"
@@ -52,16 +53,18 @@ private slots:
     void radioInfo_data()
     {
         QTest::addColumn<QByteArray>("datagram");
-        QTest::addColumn<QString>("parsed");     // RadioNr/ActiveRadioNr txHz ptt, or "refused"
-        QTest::addColumn<QString>("followedBy"); // the settings among 0, 1, 2 that take it
+        // RadioNr/ActiveRadioNr txHz ptt @StationName, or "refused"
+        QTest::addColumn<QString>("parsed");
+        // the settings among 0, 1, 2 and the station " cw-pc " that take it
+        QTest::addColumn<QString>("followedBy");
         auto row = [](const char *name, const QByteArray &datagram, const char *parsed,
                       const char *followedBy) {
             ::row(name, datagram, QString(parsed), QString(followedBy));
         };
         auto info = [](const char *in) { return "<RadioInfo>" + QByteArray(in) + "</RadioInfo>"; };
         const QByteArray atLimit = sample + QByteArray(maxRadioInfoSize - sample.size(), ' ');
-        row("sample: split, radio 2 active", sample, "2/2 21205000 -", "0 2");
-        row("padded to the size limit", atLimit, "2/2 21205000 -", "0 2");
+        row("sample: split, radio 2 active", sample, "2/2 21205000 - @CW-PC", "0 2 cw-pc");
+        row("padded to the size limit", atLimit, "2/2 21205000 - @CW-PC", "0 2 cw-pc");
         row("one byte over", atLimit + ' ', "refused", "");
         row("no TXFreq: Freq; TRUE",
             info("<RadioNr>1</RadioNr><Freq>710000</Freq><ActiveRadioNr>2"
@@ -83,6 +86,13 @@ private slots:
             "");
         row("nested 33 deep",
             info(QByteArray("<a>").repeated(32) + QByteArray("</a>").repeated(32)), "refused", "");
+        row("another station", info("<StationName>CW-PC2</StationName><RadioNr>1</RadioNr>"),
+            "1/-1 0 ? @CW-PC2", "1");
+        row("station name over its limit",
+            info("<StationName>" + QByteArray(maxStationNameLength + 1, 'A') + "</StationName>"),
+            "-1/-1 0 ?", "");
+        row("line break in the station name", info("<StationName>CW&#10;PC</StationName>"),
+            "-1/-1 0 ?", "");
         row("256 elements", info(QByteArray("<a/>").repeated(255)), "-1/-1 0 ?", "");
         row("257 elements", info(QByteArray("<a/>").repeated(256)), "refused", "");
     }
@@ -98,13 +108,49 @@ private slots:
                          .arg(info->radioNr.value_or(-1))
                          .arg(info->activeRadioNr.value_or(-1))
                          .arg(info->txHz())
-                         .arg(ptt);
+                         .arg(ptt)
+                     + (info->stationName ? " @" + *info->stationName : "");
             for (int radio : {0, 1, 2})
                 if (isFollowedRadio(*info, radio))
                     followedBy << QString::number(radio);
+            if (isFollowedStation(*info, " cw-pc "))
+                followedBy << "cw-pc";
         }
         QTEST(parsed, "parsed");
         QTEST(followedBy.join(' '), "followedBy");
+    }
+
+    // N1mmFrom= as typed, and which of a few senders it lets through: by default the local
+    // networks; a list instead of them; an entry that does not read refuses all of it.
+    void n1mmSenders_data()
+    {
+        columns<QString, QString>({"from", "allowed"}); // allowed: "bad [entry]" when refused
+        row("default", QString(" "),
+            QString("127.0.0.1 ::1 10.200.0.1 172.31.255.255 192.168.44.2 169.254.7.7 fd12::1 "
+                    "fe80::1 ::ffff:192.168.1.9"));
+        row("one public address", QString("203.0.113.5"),
+            QString("203.0.113.5 ::ffff:203.0.113.5"));
+        row("subnets", QString("192.168.0.0/16 , 2001:db8::/32"),
+            QString("192.168.44.2 2001:db8::1 ::ffff:192.168.1.9"));
+        row("IPv4-mapped subnet", QString("::ffff:203.0.113.0/120"),
+            QString("203.0.113.5 ::ffff:203.0.113.5"));
+        for (const char *bad : {"10.0.0.1, router", "192.168/16", "010.0.0.1", "10.0.0.0/33",
+                                "10.0.0.0/+8", "::1/129", "10.0.0.1,"})
+            row(bad, QString(bad), "bad [" + QString(bad).section(',', -1).trimmed() + ']');
+    }
+    void n1mmSenders()
+    {
+        QFETCH(QString, from);
+        QString bad;
+        const std::optional<QList<Subnet>> senders = readN1mmSenders(from, &bad);
+        QStringList allowed;
+        for (const char *sender :
+             {"127.0.0.1", "::1", "10.200.0.1", "172.31.255.255", "172.32.0.1", "192.168.44.2",
+              "169.254.7.7", "fd12::1", "fe80::1", "203.0.113.5", "2001:db8::1",
+              "::ffff:192.168.1.9", "::ffff:203.0.113.5"})
+            if (senders && isAllowedSender(QHostAddress(sender), *senders))
+                allowed << sender;
+        QTEST(senders ? allowed.join(' ') : "bad [" + bad + ']', "allowed");
     }
 
     // rigctld's answers as the reads deliver them, through the reader into one
@@ -249,6 +295,58 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(heard.readings.size(), 2);
         QCOMPARE(heard.readings.last().txHz, qint64(count) * 10);
+    }
+
+    // Another station's broadcast and those from a sender not allowed are not followed, and
+    // are told once the report interval after the first is up, however many follow it.
+    void n1mmRefusals()
+    {
+        const quint16 port = freeLoopbackPort(true);
+        N1mmSource source(port, 2);
+        Heard heard(&source);
+        QStringList reports;
+        connect(&source, &N1mmSource::refusals, this, [&](const QString &s) { reports << s; });
+        source.setAllowed(*readN1mmSenders("127.0.0.1"), " cw-pc");
+        source.setReportInterval(10);
+        source.start();
+        QUdpSocket sender;
+        const QByteArray other =
+            QByteArray(sample).replace("CW-PC", "OTHERPC").replace("21205", "7");
+        for (const QByteArray &d : {sample, other})
+            QVERIFY(sender.writeDatagram(d, QHostAddress::LocalHost, port) == d.size());
+        const QString head = "N1MM: 1 broadcast refused in the last minute: 1 from ";
+        QTRY_COMPARE(reports, QStringList{head + "other stations (last OTHERPC)"});
+        QCOMPARE(heard.readings.size(), 1);
+        QCOMPARE(show(heard.readings[0]), "21205000 -");
+        source.setAllowed(*readN1mmSenders("::1, 10.9.9.9"), QString());
+        // QTRY sends one at each of its 50 ms steps: refusals keep coming within the interval.
+        source.setReportInterval(200);
+        QTRY_VERIFY(sender.writeDatagram(sample, QHostAddress::LocalHost, port) > 0
+                    && reports.size() == 2);
+        const QRegularExpression refusedSenders("^N1MM: (\\d+) broadcasts? refused in the last "
+                                                "minute: \\1 from senders not allowed \\(last "
+                                                "127\\.0\\.0\\.1\\)$");
+        QVERIFY2(refusedSenders.match(reports[1]).hasMatch(), qPrintable(reports[1]));
+        QCOMPARE(heard.readings.size(), 1);
+    }
+
+    // A sender list that does not read follows nothing, and the follow log says why.
+    void n1mmBadSenders()
+    {
+        RadioFollow follow(nullptr, nullptr);
+        FollowSettings settings;
+        settings.follow = true;
+        settings.source = SourceKind::N1mm;
+        settings.n1mmPort = freeLoopbackPort(true);
+        settings.n1mmFrom = "10.0.0.1, router";
+        QTest::ignoreMessage(QtWarningMsg,
+                             "N1mmFrom=10.0.0.1, router: \"router\" is neither an "
+                             "address nor a subnet (address/bits); nothing is followed");
+        follow.apply(settings);
+        QCOMPARE(follow.findChildren<N1mmSource *>().size(), 0);
+        settings.n1mmFrom = "10.0.0.1";
+        follow.apply(settings);
+        QCOMPARE(follow.findChildren<N1mmSource *>().size(), 1);
     }
 
     // A port taken by a program that does not share it, then silence: each is

@@ -11,6 +11,8 @@ constexpr char rigctldKey[] = "Radio/Rigctld";
 constexpr char n1mmPortKey[] = "Radio/N1mmPort";
 constexpr char n1mmRadioKey[] = "Radio/N1mmRadio";
 constexpr char dwellKey[] = "Radio/Dwell";
+constexpr char n1mmStationKey[] = "Radio/N1mmStation";
+constexpr char n1mmFromKey[] = "Radio/N1mmFrom";
 QString txKey(const QString &band)
 {
     return QStringLiteral("BandTX/") + band;
@@ -109,6 +111,9 @@ FollowSettings loadFollowSettings(const QString &path)
     const int dwellMs = text(dwellKey).toInt(&dwellRead);
     if (dwellRead && dwellMs >= 0 && dwellMs <= 60000)
         settings.dwellMs = dwellMs;
+    settings.n1mmStation = text(n1mmStationKey);
+    // Read where the source starts, with the network library: kept as typed until then.
+    settings.n1mmFrom = text(n1mmFromKey);
     for (const BandWindow &band : bandWindows()) {
         const int antenna = iniNumber(file.value(txKey(band.name), QString()));
         if (antenna >= 1 && antenna <= txKeyCount)
@@ -131,6 +136,8 @@ IniValues followSettingsValues(const FollowSettings &settings)
         {n1mmPortKey, int(settings.n1mmPort)},
         {n1mmRadioKey, settings.n1mmRadio},
         {dwellKey, settings.dwellMs},
+        {n1mmStationKey, settings.n1mmStation},
+        {n1mmFromKey, settings.n1mmFrom},
     };
     for (const BandWindow &band : bandWindows()) {
         const int antenna = settings.bandTx.value(band.name, 0);

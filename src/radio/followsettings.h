@@ -22,6 +22,10 @@ struct FollowSettings
     int dwellMs = 300;         // how long a band holds before it is acted on
     QMap<QString, int> bandTx; // band → TX antenna 1..8
     QMap<QString, int> bandRx; // band → receive index (RX1..RX4: 0..3, RTX: 8)
+    // The StationName followed (empty: any station) and the N1mmFrom= text as typed (see
+    // readN1mmSenders; empty: the local networks).
+    QString n1mmStation;
+    QString n1mmFrom;
 };
 
 // Reads what is stored; anything a hand edit got wrong reads as its default (an unknown

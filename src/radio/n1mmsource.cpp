@@ -19,6 +19,20 @@ N1mmSource::N1mmSource(quint16 port, int radio, QObject *parent)
     nextTurn.setInterval(0);
     connect(&nextTurn, &QTimer::timeout, this, &N1mmSource::onReadyRead);
     connect(socket, &QUdpSocket::readyRead, this, &N1mmSource::onReadyRead);
+    reportTimer.setSingleShot(true);
+    reportTimer.setInterval(defaultReportInterval);
+    connect(&reportTimer, &QTimer::timeout, this, &N1mmSource::reportRefusals);
+}
+
+void N1mmSource::setAllowed(const QList<Subnet> &allowedSenders, const QString &stationName)
+{
+    senders = allowedSenders;
+    station = stationName;
+}
+
+void N1mmSource::setReportInterval(int ms)
+{
+    reportTimer.setInterval(ms);
 }
 
 void N1mmSource::setSilenceLimit(int ms)
@@ -51,19 +65,30 @@ void N1mmSource::onReadyRead()
             break;
         }
         const qint64 size = socket->pendingDatagramSize();
-        if (size < 0 || size > maxRadioInfoSize) {
-            char discard;
-            if (socket->readDatagram(&discard, 1) < 0) // the rest of the datagram is lost
-                break;
-            continue;
-        }
-        QByteArray datagram(int(size), Qt::Uninitialized);
-        const qint64 n = socket->readDatagram(datagram.data(), size);
+        // Of one too big, a byte is read for its sender; the rest of it is lost.
+        const bool tooBig = size < 0 || size > maxRadioInfoSize;
+        QByteArray datagram(tooBig ? 1 : int(size), Qt::Uninitialized);
+        QHostAddress from;
+        const qint64 n = socket->readDatagram(datagram.data(), datagram.size(), &from);
         if (n < 0)
             break;
+        // Before any XML is read: a flood from elsewhere costs a lookup a datagram.
+        if (!isAllowedSender(from, senders)) {
+            refused(refusedSenders, lastSender, from.toString());
+            continue;
+        }
+        if (tooBig)
+            continue;
         datagram.truncate(int(n));
         const std::optional<RadioInfo> info = parseRadioInfo(datagram);
-        if (!info || !isFollowedRadio(*info, radio))
+        if (!info)
+            continue;
+        if (!isFollowedStation(*info, station)) {
+            refused(refusedStations, lastStation,
+                    info->stationName.value_or(tr("without a StationName")));
+            continue;
+        }
+        if (!isFollowedRadio(*info, radio))
             continue;
         RadioReading r;
         r.txHz = info->txHz();
@@ -84,4 +109,28 @@ void N1mmSource::reportLost(const QString &why)
         return;
     lostReported = true;
     emit lost(why);
+}
+
+void N1mmSource::refused(int &count, QString &last, const QString &what)
+{
+    ++count;
+    last = what;
+    if (!reportTimer.isActive())
+        reportTimer.start();
+}
+
+void N1mmSource::reportRefusals()
+{
+    QStringList kinds;
+    if (refusedSenders > 0)
+        kinds << tr("%1 from senders not allowed (last %2)")
+                     .arg(QString::number(refusedSenders), lastSender);
+    if (refusedStations > 0)
+        kinds << tr("%1 from other stations (last %2)")
+                     .arg(QString::number(refusedStations), lastStation);
+    const int total = refusedSenders + refusedStations;
+    refusedSenders = refusedStations = 0;
+    emit refusals(tr("N1MM: %1 %2 refused in the last minute: %3")
+                      .arg(QString::number(total), total == 1 ? tr("broadcast") : tr("broadcasts"),
+                           kinds.join(QLatin1String(", "))));
 }

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "radio/n1mmsenders.h"
 #include "radio/radioreading.h"
 
 class QUdpSocket;
@@ -14,6 +15,9 @@ class QUdpSocket;
 // missing). Everything else on the port is ignored. When no such broadcast has come
 // for the silence limit, lost() once; the next one is a reading again. A port that
 // cannot be bound is lost() too, and binding is tried again every retryInterval.
+// Only allowed senders are heard, and only the chosen station's RadioInfo is followed;
+// what is refused for either is counted and told in refusals(), at most once a report
+// interval and never while nothing is refused.
 class N1mmSource : public FrequencySource
 {
     Q_OBJECT
@@ -24,6 +28,7 @@ public:
     // Datagrams read in one turn of the event loop: a flood on the port (a misbehaving
     // program, ten thousand a second) never keeps the window from its keys and its paint.
     static constexpr int datagramsPerTurn = 64;
+    static constexpr int defaultReportInterval = 60000;
 
     N1mmSource(quint16 port, int radio, QObject *parent = nullptr);
 
@@ -32,11 +37,22 @@ public:
 
     // How long without a broadcast of the followed radio counts as the logger gone.
     void setSilenceLimit(int ms);
+    // Who is followed: senders in these networks (by default loopback, private and link-local
+    // ones) and, unless station is empty, only that station's broadcasts.
+    void setAllowed(const QList<Subnet> &senders, const QString &station);
+    void setReportInterval(int ms);
+
+signals:
+    // "N1MM: 3 broadcasts refused in the last minute: 2 from senders not allowed (last
+    // 203.0.113.5), 1 from other stations (last OTHERPC)"
+    void refusals(const QString &summary);
 
 private:
     void bindNow();
     void onReadyRead();
     void reportLost(const QString &why);
+    void refused(int &count, QString &last, const QString &what);
+    void reportRefusals();
 
     quint16 port;
     int radio;
@@ -46,4 +62,12 @@ private:
     // Takes the datagrams left over from a full turn, in the next one.
     QTimer nextTurn;
     bool lostReported = false;
+    QList<Subnet> senders = *readN1mmSenders(QString());
+    QString station;
+    // Runs only from a refusal to its report: a quiet port costs no wake-ups.
+    QTimer reportTimer;
+    int refusedSenders = 0;
+    int refusedStations = 0;
+    QString lastSender;
+    QString lastStation;
 };

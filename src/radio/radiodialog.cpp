@@ -27,6 +27,8 @@ RadioDialog::RadioDialog(const FollowSettings &settings, const QStringList &ante
                                  : settings.badRigctldAddress);
     ui->n1mmPortBox->setValue(settings.n1mmPort);
     ui->n1mmRadioBox->setCurrentIndex(settings.n1mmRadio);
+    ui->n1mmStationEdit->setText(settings.n1mmStation);
+    ui->n1mmFromEdit->setText(settings.n1mmFrom);
 
     ui->bandGrid->addWidget(new QLabel(tr("Band")), 0, 0);
     ui->bandGrid->addWidget(new QLabel(tr("TX antenna")), 0, 1);
@@ -67,6 +69,9 @@ FollowSettings RadioDialog::settings() const
     chosen.source = sourceOrder[qBound(0, ui->sourceBox->currentIndex(), 2)];
     chosen.n1mmPort = quint16(ui->n1mmPortBox->value());
     chosen.n1mmRadio = ui->n1mmRadioBox->currentIndex();
+    // Kept as typed: a sender list that does not read is said where the source starts.
+    chosen.n1mmStation = ui->n1mmStationEdit->text().trimmed();
+    chosen.n1mmFrom = ui->n1mmFromEdit->text().trimmed();
     // An address that does not read as host:port is kept as typed, and said.
     const QString address = ui->rigctldEdit->text().trimmed();
     chosen.badRigctldAddress.clear();

@@ -9,6 +9,22 @@
 
 Q_LOGGING_CATEGORY(lcFollow, "orvik.follow", QtWarningMsg)
 
+namespace {
+
+N1mmSource *newN1mmSource(const FollowSettings &settings, const QList<Subnet> &senders,
+                          QObject *parent)
+{
+    auto *source = new N1mmSource(settings.n1mmPort, settings.n1mmRadio, parent);
+    source->setAllowed(senders, settings.n1mmStation);
+    // Seen without asking, since someone else is talking to the switch, and at most once a
+    // minute, since a flood must not become a flood of log lines.
+    QObject::connect(source, &N1mmSource::refusals, parent,
+                     [](const QString &summary) { qCWarning(lcFollow).noquote() << summary; });
+    return source;
+}
+
+} // namespace
+
 RadioFollow::RadioFollow(QLabel *statusLabel, QObject *parent) : QObject(parent), label(statusLabel)
 {
     dwellTimer.setSingleShot(true);
@@ -38,18 +54,28 @@ void RadioFollow::startSource()
     // The source runs only while following: nothing polls rigctld for a panel that does
     // not use what it says. A fresh source knows nothing of the radio yet.
     FrequencySource *started = nullptr;
+    QString badEntry;
+    const std::optional<QList<Subnet>> senders = readN1mmSenders(current.n1mmFrom, &badEntry);
     const bool badAddress =
         current.source == SourceKind::Rigctld && !current.badRigctldAddress.isEmpty();
-    follower.setSourceProblem(badAddress ? QStringLiteral("Radio: bad address in settings")
-                                         : QString());
+    // A sender list that does not read is no guess either: some other list than the one the
+    // operator wrote could let a stranger drive the switch.
+    const bool badSenders = current.source == SourceKind::N1mm && !senders;
+    follower.setSourceProblem(
+        badAddress || badSenders ? QStringLiteral("Radio: bad address in settings") : QString());
     if (badAddress && current.follow)
         qCWarning(lcFollow).noquote() << "Rigctld=" + current.badRigctldAddress
                                       << "names no host:port (or [IPv6]:port, port 1-65535);"
                                       << "nothing is followed";
+    if (badSenders && current.follow)
+        qCWarning(lcFollow).noquote()
+            << QStringLiteral("N1mmFrom=%1: \"%2\" is neither an address nor a subnet "
+                              "(address/bits); nothing is followed")
+                   .arg(current.n1mmFrom, badEntry);
     if (current.follow && current.source == SourceKind::Rigctld && !badAddress)
         started = new RigctldSource(current.rigctldHost, current.rigctldPort, this);
-    else if (current.follow && current.source == SourceKind::N1mm)
-        started = new N1mmSource(current.n1mmPort, current.n1mmRadio, this);
+    else if (current.follow && current.source == SourceKind::N1mm && !badSenders)
+        started = newN1mmSource(current, *senders, this);
     follower.setSourceName(current.source == SourceKind::None ? QString()
                                                               : sourceKindName(current.source));
     carryOut(follower.sourceLost(tr("source restarted")));

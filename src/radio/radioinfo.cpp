@@ -1,6 +1,7 @@
 #include "radio/radioinfo.h"
 
 #include <QXmlStreamReader>
+#include <algorithm>
 
 namespace {
 
@@ -34,6 +35,17 @@ std::optional<qint64> hertz(const QString &text)
 {
     const auto v = number(text, qint64(1e12));
     return v ? std::optional<qint64>(*v * 10) : std::nullopt;
+}
+
+std::optional<QString> stationName(const QString &text)
+{
+    // A name with a line break in it would write lines of its own into the follow log.
+    const QString name = text.trimmed();
+    const bool printable =
+        std::all_of(name.begin(), name.end(), [](QChar c) { return c.isPrint(); });
+    if (name.size() > maxStationNameLength || !printable)
+        return std::nullopt;
+    return name;
 }
 
 } // namespace
@@ -80,6 +92,8 @@ std::optional<RadioInfo> parseRadioInfo(const QByteArray &datagram)
             info.txFreqHz = hertz(xml.readElementText());
         else if (name == QLatin1String("IsTransmitting"))
             info.transmitting = boolean(xml.readElementText());
+        else if (name == QLatin1String("StationName"))
+            info.stationName = stationName(xml.readElementText());
         else
             continue;
         --depth; // readElementText ended on the element's end
@@ -96,4 +110,11 @@ bool isFollowedRadio(const RadioInfo &info, int radio)
     if (radio == 0)
         return info.activeRadioNr && *info.radioNr == *info.activeRadioNr;
     return *info.radioNr == radio;
+}
+
+bool isFollowedStation(const RadioInfo &info, const QString &station)
+{
+    const QString wanted = station.trimmed();
+    return wanted.isEmpty()
+           || (info.stationName && info.stationName->compare(wanted, Qt::CaseInsensitive) == 0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 #include <optional>
 
@@ -13,6 +14,7 @@ struct RadioInfo
     std::optional<qint64> txFreqHz;   // transmit frequency, differs from freqHz in split
     std::optional<int> activeRadioNr; // the radio with transmit focus
     std::optional<bool> transmitting;
+    std::optional<QString> stationName; // the computer N1MM runs on, without blanks around it
 
     // The transmit frequency: TXFreq, or Freq when TXFreq is missing or 0 (a logger that
     // knows no split sends the one frequency), or 0 when neither is known.
@@ -25,6 +27,9 @@ constexpr int maxRadioInfoSize = 8 * 1024;
 // level under the root and a few dozen elements.
 constexpr int maxRadioInfoDepth = 32;
 constexpr int maxRadioInfoElements = 256;
+// A computer's name is far shorter; a longer StationName counts as missing, and so does one
+// with a character that cannot be printed.
+constexpr int maxStationNameLength = 64;
 
 // The RadioInfo in a datagram, or nothing when the datagram is too big, too deep or has
 // too many elements, is not well-formed XML, or its root element is anything but <RadioInfo> (the
@@ -36,3 +41,8 @@ std::optional<RadioInfo> parseRadioInfo(const QByteArray &datagram);
 // number; 0 is whichever radio has transmit focus (RadioNr equal to ActiveRadioNr,
 // both present).
 bool isFollowedRadio(const RadioInfo &info, int radio);
+
+// Whether a broadcast comes from the station the panel follows: any station when station is
+// empty (or blank), else only the one whose StationName is that name in any case, since it
+// is a computer's name. A broadcast without a StationName is no station's.
+bool isFollowedStation(const RadioInfo &info, const QString &station);
