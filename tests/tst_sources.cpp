@@ -333,7 +333,7 @@ private slots:
     // A sender list that does not read follows nothing, and the follow log says why.
     void n1mmBadSenders()
     {
-        RadioFollow follow(nullptr, nullptr);
+        RadioFollow follow(nullptr);
         FollowSettings settings;
         settings.follow = true;
         settings.source = SourceKind::N1mm;
@@ -344,6 +344,7 @@ private slots:
                              "address nor a subnet (address/bits); nothing is followed");
         follow.apply(settings);
         QCOMPARE(follow.findChildren<N1mmSource *>().size(), 0);
+        QCOMPARE(follow.status(), QString("Radio: bad address in settings"));
         settings.n1mmFrom = "10.0.0.1";
         follow.apply(settings);
         QCOMPARE(follow.findChildren<N1mmSource *>().size(), 1);

@@ -73,6 +73,8 @@ public:
     // The status line: "20m → 3", "20m: 3 busy", "20m: waiting for RX", "Radio: no
     // connection", "Follow off", ...
     QString status() const { return statusText; }
+    // The band the radio was last heard on; empty outside the bands or before a reading.
+    QString currentBand() const { return band; }
     // What was switched or held back since the last call, for the follow log.
     QStringList takeLog();
 

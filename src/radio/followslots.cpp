@@ -17,7 +17,8 @@ void MainWindow::setUpFollowing()
     auto *followStatus = new QLabel(this);
     followStatus->setObjectName(QStringLiteral("followStatus"));
     statusBar()->addPermanentWidget(followStatus);
-    radioFollow = new RadioFollow(followStatus, this);
+    radioFollow = new RadioFollow(this);
+    connect(radioFollow, &RadioFollow::statusChanged, followStatus, &QLabel::setText);
     connect(radioFollow, &RadioFollow::selectTx, this,
             [this](int antenna) { enviaComutacao(qint8(antenna - 1)); });
     connect(radioFollow, &RadioFollow::selectReceive, this,

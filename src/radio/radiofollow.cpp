@@ -1,6 +1,5 @@
 #include "radio/radiofollow.h"
 
-#include <QLabel>
 #include <QLoggingCategory>
 
 #include "link/clock.h"
@@ -25,7 +24,7 @@ N1mmSource *newN1mmSource(const FollowSettings &settings, const QList<Subnet> &s
 
 } // namespace
 
-RadioFollow::RadioFollow(QLabel *statusLabel, QObject *parent) : QObject(parent), label(statusLabel)
+RadioFollow::RadioFollow(QObject *parent) : QObject(parent)
 {
     dwellTimer.setSingleShot(true);
     dwellTimer.setTimerType(Qt::PreciseTimer);
@@ -114,8 +113,10 @@ void RadioFollow::carryOut(const FollowAction &action)
 {
     for (const QString &line : follower.takeLog())
         qCDebug(lcFollow).noquote() << line;
-    if (label && label->text() != follower.status())
-        label->setText(follower.status());
+    if (statusSaid != follower.status()) {
+        statusSaid = follower.status();
+        emit statusChanged(statusSaid);
+    }
     // Timed to the millisecond the band has held long enough; stopped when nothing waits.
     if (const std::optional<qint64> wake = follower.wakeAt())
         dwellTimer.start(int(qMax<qint64>(*wake - monotonicMs(), 0)));

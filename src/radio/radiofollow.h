@@ -7,8 +7,6 @@
 #include "radio/follower.h"
 #include "radio/followsettings.h"
 
-class QLabel;
-
 // Follow Radio at work: runs the chosen frequency source while following is on, feeds
 // the follower with its readings and the switch's reports, asks the window for the
 // selects the follower decides on, keeps the status-bar text and writes the follow log
@@ -18,12 +16,15 @@ class RadioFollow : public QObject
     Q_OBJECT
 
 public:
-    RadioFollow(QLabel *statusLabel, QObject *parent);
+    explicit RadioFollow(QObject *parent);
 
     // Takes new settings: the source is started afresh, the tables replaced.
     void apply(const FollowSettings &settings);
     void setFollowing(bool on);
     const FollowSettings &settings() const { return current; }
+    // What following is doing, as the status bar says it, and the band it follows.
+    QString status() const { return follower.status(); }
+    QString band() const { return follower.currentBand(); }
 
     void controllerReported(const ControllerReport &report);
     void controllerLost();
@@ -34,6 +35,7 @@ public:
     void operatorChoseTx(int antenna);
 
 signals:
+    void statusChanged(const QString &status);
     void selectTx(int antenna);    // as if TX key n were pressed
     void selectReceive(int index); // as if that receive key were pressed
 
@@ -46,5 +48,5 @@ private:
     QPointer<QObject> source;
     // Wakes the follower when a band has held for the dwell time.
     QTimer dwellTimer;
-    QLabel *label = nullptr;
+    QString statusSaid;
 };
