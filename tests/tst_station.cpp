@@ -2,6 +2,7 @@
 
 #include "station/apicommand.h"
 #include "station/linereader.h"
+#include "station/pushlines.h"
 #include "tables.h"
 
 namespace {
@@ -113,6 +114,45 @@ private slots:
             got = QString::fromLatin1(replyLine(p.seq, p.code).split('|').mid(0, 2).join('|'));
         QTEST(got, "parsed");
         QVERIFY(p.code == ReplyCode::Ok || !p.reason.isEmpty());
+    }
+
+    // What the station writes: every free text as one word that decodes back to it.
+    void texts_data()
+    {
+        columns<QByteArray, QByteArray>({"made", "expected"});
+        SwitchStatus s;
+        s.txPos = 2;
+        row("a plain status", switchLine(s, "panel"),
+            QByteArray("S0|switch tx=3 prev=1 split=0 splittx=1 busy= transmitting=0 rotor=0 "
+                       "group= rxmode=0 by=panel"));
+        s = {7, 1, 0b10110111, 4, 0b10000101, 1, 5, 3, 1};
+        row("busy, group and every flag", switchLine(s, "kb"),
+            QByteArray("S0|switch tx=8 prev=4 split=1 splittx=6 busy=4,7 transmitting=1 rotor=4 "
+                       "group=1,3,8 rxmode=1 by=kb"));
+        s = {8, 2, 0, 5, 0xFF, 2, 200, 0xFF, 7};
+        row("raw values out of range", switchLine(s, "follow"),
+            QByteArray("S0|switch tx=0 prev=0 split=0 splittx=0 busy=1,2,3,4,5,6,7,8 "
+                       "transmitting=0 rotor=0 group=1,2,3,4,5,6,7,8 rxmode=0 by=follow"));
+        row("greeting", greeting("1.3.0", "Ørvik Nord", true),
+            QByteArray("V1.3.0 ORVIK name=%C3%98rvik%20Nord AUTH"));
+        row("reason with line breaks", linkLine(false, "a|b\r\n100%"),
+            QByteArray("S0|link state=down reason=a%7Cb%0D%0A100%25"));
+        row("info", infoText({"Shack", "1.3.0", FirmwareRevision{2, 10}, true, "/dev/tty USB0"}),
+            QByteArray("station name=Shack version=1.3.0 firmware=2.10 link=up "
+                       "port=/dev/tty%20USB0"));
+        row("info, firmware not known", infoText({"S", "1", std::nullopt, false, ""}),
+            QByteArray("station name=S version=1 firmware= link=down port="));
+        row("receive item", receiveItem(8, "Bev NE"), QByteArray("rx RTX name=Bev%20NE"));
+        row("bad token", replyLine(7, ReplyCode::BadToken), QByteArray("R7|FF|bad token"));
+        row("end of a list", listReply(3, {antennaItem(1, "")}).join('/'),
+            QByteArray("R3|00|antenna 1 name=/R3|00|"));
+        row("our own text cannot break the line", replyLine(1, ReplyCode::Ok, "a\nb|c"),
+            QByteArray("R1|00|a?b?c"));
+    }
+    void texts()
+    {
+        QFETCH(QByteArray, made);
+        QTEST(made, "expected");
     }
 
 };
