@@ -1,7 +1,10 @@
 #include <QtTest>
 
 #include "station/apicommand.h"
+#include "station/httphead.h"
+#include "station/httproute.h"
 #include "station/linereader.h"
+#include "station/origincheck.h"
 #include "station/pushlines.h"
 #include "tables.h"
 
@@ -17,6 +20,20 @@ QString argumentsOf(const ApiCommand &c)
     for (int n : {int(c.enable), c.antenna, c.splitAntenna, c.receive, c.rotor * 10 + c.topics})
         words << QString::number(n);
     return words.join(' ');
+}
+
+HttpHeadReader::State readHead(const QByteArrayList &chunks, HttpHead &head)
+{
+    HttpHeadReader reader;
+    for (const QByteArray &chunk : chunks)
+        reader.feed(chunk);
+    head = reader.head();
+    return reader.state();
+}
+
+QByteArray request(const QByteArray &line, const QByteArray &headers)
+{
+    return line + " HTTP/1.1\r\nHost: a:8080\r\n" + headers + "\r\n";
 }
 
 } // namespace
@@ -148,11 +165,107 @@ private slots:
             QByteArray("R3|00|antenna 1 name=/R3|00|"));
         row("our own text cannot break the line", replyLine(1, ReplyCode::Ok, "a\nb|c"),
             QByteArray("R1|00|a?b?c"));
+        row("websocket accept", webSocketAccept("dGhlIHNhbXBsZSBub25jZQ=="),
+            QByteArray("s3pPLMBiTxaQ9kYGzzhZRbK+xOo="));
+        QStringList refused;
+        OriginCheck(false, "https://a:4591,nonsense, http://b/x,", &refused);
+        row("allowed origins that are none", refused.join(' ').toLatin1(),
+            QByteArray("nonsense http://b/x"));
     }
     void texts()
     {
         QFETCH(QByteArray, made);
         QTEST(made, "expected");
+    }
+
+    void httpHead_data()
+    {
+        columns<QByteArrayList, QString>({"chunks", "read"});
+        const QByteArray get = "GET / HTTP/1.1\r\nHost: a\r\n";
+        row("good GET",
+            QByteArrayList{"GET /index.html?x=1 HTTP/1.1\r\nHost: a:8\r\nUA: t\r\n\r\n"},
+            QString("GET /index.html x=1 a:8 "));
+        row("split across reads, names in any case",
+            QByteArrayList{"GET /ws HT", "TP/1.1\r\nhOsT: a\r\nConnection: x\r\nconnection: Up",
+                           "grade\r\n\r", "\n"},
+            QString("GET /ws  a x, Upgrade"));
+        row("bare LF, HTTP/1.0 without Host", QByteArrayList{"HEAD /a%20b HTTP/1.0\n\n"},
+            QString("HEAD /a b   "));
+        row("not yet whole", QByteArrayList{get}, QString("more"));
+        const QByteArray pad = "X: " + QByteArray(8192 - get.size() - 7, 'a') + "\r\n";
+        row("8192 bytes", QByteArrayList{get + pad, "\r\n"}, QString("GET /  a "));
+        row("8193 bytes", QByteArrayList{get + "Y" + pad + "\r\n"}, QString("431"));
+        row("no end in sight", QByteArrayList{get, QByteArray(9000, 'a')}, QString("431"));
+        const char *bad[] = {"GET http://a/ HTTP/1.1",  "OPTIONS * HTTP/1.1",
+                             "GET /../etc HTTP/1.1",    "GET /a/%2e%2E/b HTTP/1.1",
+                             "GET /a%00 HTTP/1.1",      "GET /a%5cb HTTP/1.1",
+                             "GET /%zz HTTP/1.1",       "GET /a#b HTTP/1.1",
+                             "GET index.html HTTP/1.1", "GET  / HTTP/1.1",
+                             "GET / HTTP/2.0",          "GET / http/1.1",
+                             "GET /a\x01 HTTP/1.1"};
+        for (const char *line : bad)
+            row(line, QByteArrayList{QByteArray(line) + "\r\nHost: a\r\n\r\n"}, QString("400"));
+        const char *badHeaders[] = {"Host: b\r\n",  "X: b\r\n  folded\r\n",
+                                    "Host : b\r\n", "X: a\x01\r\n",
+                                    "X: a\rb\r\n",  "Origin: x\r\nOrigin: x\r\n"};
+        for (const char *headers : badHeaders)
+            row(QByteArray(headers).replace("\r\n", "/").replace('\r', '^'),
+                QByteArrayList{get + headers + "\r\n"}, QString("400"));
+        row("HTTP/1.1 without Host", QByteArrayList{"GET / HTTP/1.1\r\n\r\n"}, QString("400"));
+    }
+    void httpHead()
+    {
+        QFETCH(QByteArrayList, chunks);
+        HttpHead h;
+        const HttpHeadReader::State state = readHead(chunks, h);
+        const QStringList states = {"more", "", "400", "431"};
+        QString read = states.value(int(state));
+        if (state == HttpHeadReader::State::Complete)
+            read = QString::fromLatin1(h.method + ' ' + h.path + ' ' + h.query + ' '
+                                       + h.header("HOST") + ' ' + h.header("Connection"));
+        QTEST(read, "read");
+    }
+
+    void route_data()
+    {
+        columns<QByteArray, bool, int>({"head", "tls", "status"});
+        const QByteArray ws = "Upgrade: websocket\r\nConnection: keep-alive, Upgrade\r\n"
+                              "Sec-WebSocket-Version: 13\r\n"
+                              "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+        row("index", request("GET /", ""), false, 200);
+        row("HEAD of a file", request("HEAD /app.js", ""), false, 200);
+        row("no such file", request("GET /secret", ""), false, 404);
+        row("POST", request("POST /", ""), false, 405);
+        row("HEAD of /ws", request("HEAD /ws", ws), false, 405);
+        row("own origin", request("GET /ws", ws + "Origin: http://a:8080\r\n"), false, 101);
+        row("own origin over TLS", request("GET /ws", ws + "Origin: https://A:8080\r\n"), true,
+            101);
+        row("allowed origin, default port",
+            request("GET /ws", ws + "Origin: https://shack.example.org\r\n"), false, 101);
+        row("no Origin: not a browser", request("GET /ws", ws), false, 101);
+        const char *foreign[] =
+            {"http://evil:8080", "http://a:8081",   "https://a:8080", "null", "",
+             "http://a:8080/",   "http://u@a:8080", "http://a:08080"};
+        for (const char *origin : foreign)
+            row(origin, request("GET /ws", ws + "Origin: " + origin + "\r\n"), false, 403);
+        row("scheme differs under TLS", request("GET /ws", ws + "Origin: http://a:8080\r\n"), true,
+            403);
+        row("no version", request("GET /ws", QByteArray(ws).replace("13", "8")), false, 400);
+        row("short key", request("GET /ws", QByteArray(ws).replace("ZQ==", "")), false, 400);
+        row("no upgrade", request("GET /ws", QByteArray(ws).replace("Upgrade\r", "x\r")), false,
+            400);
+        row("HTTP/1.0", "GET /ws HTTP/1.0\r\n" + ws + "\r\n", false, 400);
+    }
+    void route()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, tls);
+        HttpHead h;
+        QCOMPARE(readHead({head}, h), HttpHeadReader::State::Complete);
+        const OriginCheck origins(tls, "http://x, https://shack.example.org:443");
+        const Route r = routeFor(h, {"/index.html", "/app.js"}, origins);
+        QTEST(r.status, "status");
+        QCOMPARE(r.file.isEmpty(), r.status != 200);
     }
 
 };
