@@ -1,3 +1,6 @@
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "station/apicommand.h"
@@ -6,6 +9,7 @@
 #include "station/linereader.h"
 #include "station/origincheck.h"
 #include "station/pushlines.h"
+#include "station/tokenstore.h"
 #include "tables.h"
 
 namespace {
@@ -29,6 +33,12 @@ HttpHeadReader::State readHead(const QByteArrayList &chunks, HttpHead &head)
         reader.feed(chunk);
     head = reader.head();
     return reader.state();
+}
+
+// Unix permission bits (0640) as Qt names them, the owner's also as the user's.
+QFileDevice::Permissions unixMode(int m)
+{
+    return QFileDevice::Permissions((m & 0700) << 6 | (m & 0700) << 2 | (m & 070) << 1 | (m & 07));
 }
 
 QByteArray request(const QByteArray &line, const QByteArray &headers)
@@ -266,6 +276,84 @@ private slots:
         const Route r = routeFor(h, {"/index.html", "/app.js"}, origins);
         QTEST(r.status, "status");
         QCOMPARE(r.file.isEmpty(), r.status != 200);
+    }
+
+    void tokens()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tokens");
+        TokenStore store(path);
+        QString why;
+        QVERIFY(store.load(&why)); // no file yet: no tokens
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("# the shack\n") > 0);
+        file.close();
+        QVERIFY(file.setPermissions(unixMode(0600)));
+        const std::optional<QByteArray> control = store.create("kb.2", TokenRole::Control, &why);
+        const std::optional<QByteArray> monitor = store.create("web", TokenRole::Monitor, &why);
+        QVERIFY2(control && monitor, qPrintable(why));
+        const QRegularExpression tokenText("^[A-Za-z0-9_-]{32,}$");
+        QVERIFY(tokenText.match(QString::fromLatin1(*control)).hasMatch());
+        QVERIFY(!store.create("Web", TokenRole::Control, &why) && why.contains("taken"));
+        QVERIFY(!store.create(QString(33, 'a'), TokenRole::Control, &why));
+        QCOMPARE(int(QFileInfo(path).permissions()), int(unixMode(0600)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        file.close();
+        QVERIFY(text.startsWith("# the shack\nkb.2 control ") && !text.contains(*control));
+
+        TokenStore again(path);
+        QVERIFY(again.load(&why));
+        QCOMPARE(again.check(*control)->name, QString("kb.2"));
+        QVERIFY(again.check(*monitor)->role == TokenRole::Monitor);
+        for (const QByteArray &wrong : {QByteArray(), control->chopped(1), *control + "x"})
+            QVERIFY(!again.check(wrong));
+
+        // A refused file changes nothing that was known.
+        QVERIFY(file.open(QIODevice::Append) && file.write("web monitor 00\n") > 0);
+        file.close();
+        QVERIFY(!again.load(&why) && why.contains("line 4") && !why.contains(*control));
+        QVERIFY(again.check(*control));
+        QVERIFY(!TokenStore(dir.filePath("no/such/folder")).create("x", TokenRole::Monitor, &why));
+    }
+
+    void tokenFiles_data()
+    {
+        columns<QByteArray, int, QString>({"text", "mode", "refusal"});
+        const QByteArray hash =
+            QCryptographicHash::hash("secret", QCryptographicHash::Sha256).toHex();
+        const int own = 0600;
+        row("notes, CRLF and the token", "# n\r\n\r\nkb control " + hash + "\r\n", own, QString());
+        row("group may read", "kb control " + hash, 0640, QString("chmod 600"));
+        row("others may write", "kb control " + hash, 0602, QString("chmod 600"));
+        const QByteArray bad[] = {"kb control",
+                                  "kb admin " + hash,
+                                  "kb control " + hash.left(63),
+                                  "kb control " + hash.toUpper(),
+                                  "k/b control " + hash,
+                                  "kb  control " + hash,
+                                  "kb control " + hash + " x"};
+        for (const QByteArray &line : bad)
+            row(line.left(20), "# n\n" + line + '\n', own, QString("line 2 is not name"));
+        row("a name twice", "kb control " + hash + "\nKB monitor " + hash, own,
+            QString("line 2 repeats"));
+    }
+    void tokenFiles()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        QFile file(dir.filePath("tokens"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        QVERIFY(file.setPermissions(unixMode(mode)));
+        TokenStore store(file.fileName());
+        QString why;
+        const bool loaded = store.load(&why);
+        QFETCH(QString, refusal);
+        QCOMPARE(loaded, refusal.isEmpty());
+        QVERIFY2(why.contains(refusal), qPrintable(why));
+        QCOMPARE(bool(store.check("secret")), loaded);
     }
 
 };
