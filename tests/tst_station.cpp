@@ -3,7 +3,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "station/addressguard.h"
 #include "station/apicommand.h"
+#include "station/commandrate.h"
 #include "station/httphead.h"
 #include "station/httproute.h"
 #include "station/linereader.h"
@@ -356,6 +358,73 @@ private slots:
         QCOMPARE(bool(store.check("secret")), loaded);
     }
 
+    // "<ms>:<commands tried>" steps; how many of each step's commands were taken.
+    void rate_data()
+    {
+        columns<QString, QString>({"script", "taken"});
+        row("a burst of 40, no more", QString("0:41"), QString("40"));
+        row("20 a second after it", QString("0:40 1000:25"), QString("40 20"));
+        row("one per 50 ms, fractions kept", QString("0:40 49:1 50:1 99:1"), QString("40 0 1 0"));
+        row("a long silence fills the bucket only", QString("0:1 90000:50"), QString("1 40"));
+        row("a clock stepping back gives nothing", QString("1000:40 0:1 49:1 50:1"),
+            QString("40 0 0 1"));
+    }
+    void rate()
+    {
+        QFETCH(QString, script);
+        const QStringList steps = script.split(' ');
+        CommandRate rate(steps.first().section(':', 0, 0).toLongLong());
+        QStringList taken;
+        for (const QString &step : steps) {
+            int n = 0;
+            for (int i = 0; i < step.section(':', 1).toInt(); ++i)
+                n += rate.take(step.section(':', 0, 0).toLongLong());
+            taken << QString::number(n);
+        }
+        QTEST(taken.join(' '), "taken");
+    }
+
+    // "<admit|bad|left> <address> [ms, else 0]" steps; what admit and bad answered, as 1 and 0.
+    void addresses_data()
+    {
+        columns<int, QString, QString>({"room", "script", "answers"});
+        row("5 bad tokens refuse for 60 s", 10,
+            QString("bad 10.0.0.1|bad 10.0.0.1 1|bad 10.0.0.1 2|bad 10.0.0.1 3|admit 10.0.0.2 3|"
+                    "bad 10.0.0.1 4|admit 10.0.0.1 5|admit 10.0.0.1 60003|admit 10.0.0.1 60004"),
+            QString("000011001"));
+        row("bad tokens a minute apart do not add up", 10,
+            QString("bad ::1|bad ::1 1|bad ::1 2|bad ::1 59999|bad ::1 60000|bad ::1 60001|"
+                    "bad ::1 60002|bad ::1 60003|bad ::1 60004"),
+            QString("000000001"));
+        row("two unauthenticated per address, an IPv6 address counted by its /64", 10,
+            QString("admit 10.0.0.1|admit ::ffff:10.0.0.1|admit 10.0.0.1|admit 10.0.0.3|"
+                    "left 10.0.0.1|admit 10.0.0.1|admit 2001:db8::1|admit 2001:db8::2|"
+                    "admit 2001:db8::3|admit 2001:db8:0:1::1"),
+            QString("110111101"));
+        row("full: room only from what no longer counts", 2,
+            QString("admit 10.0.0.1|bad 10.0.0.2|admit 10.0.0.3|left 10.0.0.1|admit 10.0.0.3|"
+                    "admit 10.0.0.4 59999|admit 10.0.0.4 60000"),
+            QString("100101"));
+    }
+    void addresses()
+    {
+        QFETCH(int, room);
+        QFETCH(QString, script);
+        AddressGuard guard(room);
+        QString answers;
+        for (const QString &step : script.split('|')) {
+            const QStringList w = step.split(' ');
+            const QHostAddress address(w[1]);
+            QVERIFY(!address.isNull());
+            if (w[0] == "left")
+                guard.left(address);
+            else if (w[0] == "admit")
+                answers += guard.admit(address, w.value(2).toLongLong()) ? '1' : '0';
+            else
+                answers += guard.badToken(address, w.value(2).toLongLong()) ? '1' : '0';
+        }
+        QTEST(answers, "answers");
+    }
 };
 
 QTEST_GUILESS_MAIN(StationTest)
