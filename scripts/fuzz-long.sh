@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A long fuzzing run, for the record: scripts/fuzz-long.sh MINUTES [WORKERS]
-# WORKERS fuzzers (default: one per CPU) share build-fuzz/corpus. Each is a chain of
-# 90-second processes rather than one long one: under ASan a process slows as it ages
-# (its allocator hands out ever colder memory; perf shows the time in ASan's Allocate),
-# from about 700 inputs a second when fresh to about 300 after half an hour. On two CPUs
+# WORKERS workers (default: one per CPU) share build-fuzz/corpus/<target>. Each is a chain
+# of 90-second runs of scripts/fuzz.sh, every target getting its share of each run, rather
+# than one long process: under ASan a process slows as it ages (its allocator hands out
+# ever colder memory; perf shows the time in ASan's Allocate), from about 700 inputs a
+# second when fresh to about 300 after half an hour. On two CPUs
 # 90 s processes made about 1,100 a second together, 300 s ones about 880.
 # Every process's log is kept under build-fuzz/long/; at the end the executions are
 # summed. A crash or sanitizer report ends that worker and fails the run; the input that

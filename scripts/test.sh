@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; then the whole suite again
-# under ASan+UBSan, the threaded tests under TSan, and a one-minute pass of the
-# read-path fuzzer, and the Debian package installed, used and removed. Any failure or
+# under ASan+UBSan, the threaded tests under TSan, a one-minute pass shared by the
+# fuzzers, and the Debian package installed, used and removed. Any failure or
 # sanitizer report fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
