@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ccache pkg-config
-  qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
+  qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev libqt5websockets5-dev
   fonts-dejavu-core          # the offscreen platform still needs a font to measure text
   xvfb xauth imagemagick xdotool  # a headless display for the demo and screenshots
   clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
@@ -17,7 +17,7 @@ packages=(
 )
 if [ "${QT_MAJOR:-5}" = 6 ]; then
   # qt6-base-dev brings the OpenGL and Vulkan headers that Qt 6's CMake files look for.
-  packages+=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
+  packages+=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-websockets-dev)
 fi
 
 missing=()

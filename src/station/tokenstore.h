@@ -37,6 +37,7 @@ public:
     std::optional<QByteArray> create(const QString &name, TokenRole role, QString *why);
     // Who holds this token, if anyone.
     std::optional<TokenHolder> check(const QByteArray &token) const;
+    bool isEmpty() const { return entries.isEmpty(); }
 
 private:
     struct Entry
