@@ -18,11 +18,16 @@
 class AddressGuard
 {
 public:
-    static constexpr int badTokenLimit = 5;
-    static constexpr qint64 refuseMs = 60 * 1000;
-    static constexpr int maxUnauthenticated = 2;
+    static constexpr int defaultBadTokenLimit = 5;
+    static constexpr qint64 defaultRefuseMs = 60 * 1000;
+    static constexpr int defaultMaxUnauthenticated = 2;
 
-    explicit AddressGuard(int maxAddresses = 4096) : maxAddresses(maxAddresses) {}
+    explicit AddressGuard(int maxAddresses = 4096, int badTokenLimit = defaultBadTokenLimit,
+                          qint64 refuseMs = defaultRefuseMs,
+                          int maxUnauthenticated = defaultMaxUnauthenticated)
+        : maxAddresses(maxAddresses), badTokenLimit(badTokenLimit), refuseMs(refuseMs),
+          maxUnauthenticated(maxUnauthenticated)
+    {}
 
     // Whether a new connection from address may go on. If so, it counts as unauthenticated
     // until left() is called for it.
@@ -47,5 +52,8 @@ private:
     Record *recordFor(const QHostAddress &address, qint64 nowMs);
 
     int maxAddresses;
+    int badTokenLimit;
+    qint64 refuseMs;
+    int maxUnauthenticated;
     QHash<QByteArray, Record> records;
 };

@@ -9,10 +9,13 @@
 class CommandRate
 {
 public:
-    static constexpr int perSecond = 20;
-    static constexpr int burst = 40;
+    static constexpr int defaultPerSecond = 20;
+    static constexpr int defaultBurst = 40;
 
-    explicit CommandRate(qint64 nowMs) : last(nowMs) {}
+    explicit CommandRate(qint64 nowMs, int perSecond = defaultPerSecond, int burst = defaultBurst)
+        : perSecond(qMax(perSecond, 1)), burst(qMax(burst, 1)), last(nowMs),
+          credit(qint64(this->burst) * whole)
+    {}
 
     // Whether one more command may run now; if so, it is counted.
     bool take(qint64 nowMs);
@@ -20,6 +23,8 @@ public:
 private:
     static constexpr qint64 whole = 1000; // credit is kept in thousandths of a command
 
+    qint64 perSecond;
+    qint64 burst;
     qint64 last;
-    qint64 credit = burst * whole;
+    qint64 credit;
 };

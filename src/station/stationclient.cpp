@@ -5,9 +5,10 @@
 
 #include "station/apireply.h"
 
-StationClient::StationClient(QTcpSocket *socket, qint64 nowMs, QObject *parent)
-    : QObject(parent), rate(nowMs), tcp(socket), peer(socket->peerAddress()),
-      peerPort(socket->peerPort())
+StationClient::StationClient(QTcpSocket *socket, const Bounds &bounds, qint64 nowMs,
+                             QObject *parent)
+    : QObject(parent), rate(nowMs, bounds.commandsPerSecond, bounds.commandBurst), bounds(bounds),
+      tcp(socket), peer(socket->peerAddress()), peerPort(socket->peerPort())
 {
     socket->setParent(this);
     // A line is a few dozen bytes: what waits beyond a line or two is a client that sends
@@ -15,17 +16,13 @@ StationClient::StationClient(QTcpSocket *socket, qint64 nowMs, QObject *parent)
     socket->setReadBufferSize(64 * 1024);
     connect(socket, &QTcpSocket::readyRead, this, &StationClient::bytesArrived);
     connect(socket, &QTcpSocket::disconnected, this, &StationClient::gone);
-    authTimer.setSingleShot(true);
-    keepaliveTimer.setSingleShot(true);
-    connect(&authTimer, &QTimer::timeout, this, [this] {
-        sendAndClose(replyLine(0, ReplyCode::NotAuthenticated, "no auth within 10 s"));
-    });
-    connect(&keepaliveTimer, &QTimer::timeout, this, &StationClient::drop);
+    setUpTimers();
 }
 
-StationClient::StationClient(QWebSocket *socket, qint64 nowMs, QObject *parent)
-    : QObject(parent), rate(nowMs), web(socket), peer(socket->peerAddress()),
-      peerPort(socket->peerPort())
+StationClient::StationClient(QWebSocket *socket, const Bounds &bounds, qint64 nowMs,
+                             QObject *parent)
+    : QObject(parent), rate(nowMs, bounds.commandsPerSecond, bounds.commandBurst), bounds(bounds),
+      web(socket), peer(socket->peerAddress()), peerPort(socket->peerPort())
 {
     socket->setParent(this);
     // A message is one line, bounded like one: a bigger frame is not read whole.
@@ -39,10 +36,15 @@ StationClient::StationClient(QWebSocket *socket, qint64 nowMs, QObject *parent)
     });
     connect(socket, &QWebSocket::binaryMessageReceived, this, [this] { heard(); });
     connect(socket, &QWebSocket::disconnected, this, &StationClient::gone);
+    setUpTimers();
+}
+
+void StationClient::setUpTimers()
+{
     authTimer.setSingleShot(true);
     keepaliveTimer.setSingleShot(true);
     connect(&authTimer, &QTimer::timeout, this, [this] {
-        sendAndClose(replyLine(0, ReplyCode::NotAuthenticated, "no auth within 10 s"));
+        sendAndClose(replyLine(0, ReplyCode::NotAuthenticated, "not authenticated in time"));
     });
     connect(&keepaliveTimer, &QTimer::timeout, this, &StationClient::drop);
 }
@@ -78,13 +80,13 @@ bool StationClient::send(const QByteArray &line)
     if (closing)
         return false;
     if (tcp) {
-        if (tcp->bytesToWrite() > maxUnsent) {
+        if (tcp->bytesToWrite() > bounds.maxUnsent) {
             drop();
             return false;
         }
         tcp->write(line + '\n');
     } else if (web) {
-        if (web->bytesToWrite() > maxUnsent) {
+        if (web->bytesToWrite() > bounds.maxUnsent) {
             drop();
             return false;
         }
@@ -116,20 +118,20 @@ void StationClient::drop()
 void StationClient::setKeepalive(bool on)
 {
     if (on)
-        keepaliveTimer.start(keepaliveWithin);
+        keepaliveTimer.start(bounds.keepaliveWithin);
     else
         keepaliveTimer.stop();
 }
 
 void StationClient::requireAuthentication()
 {
-    authTimer.start(authenticateWithin);
+    authTimer.start(bounds.authenticateWithin);
 }
 
 void StationClient::heard()
 {
     if (keepaliveTimer.isActive())
-        keepaliveTimer.start(keepaliveWithin);
+        keepaliveTimer.start(bounds.keepaliveWithin);
 }
 
 void StationClient::bytesArrived()

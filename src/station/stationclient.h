@@ -23,18 +23,24 @@ class StationClient : public QObject
     Q_OBJECT
 
 public:
-    // A client that leaves this much unread is dropped: the station never buffers without
-    // end for somebody who does not read.
-    static constexpr qint64 maxUnsent = 256 * 1024;
-    static constexpr int authenticateWithin = 10000; // ms
-    static constexpr int keepaliveWithin = 5000;     // ms
+    // How long and how much the station waits for one client.
+    struct Bounds
+    {
+        // A client that leaves this much unread is dropped: the station never buffers
+        // without end for somebody who does not read.
+        qint64 maxUnsent = 256 * 1024;
+        int authenticateWithin = 10000; // ms
+        int keepaliveWithin = 5000;     // ms
+        int commandsPerSecond = CommandRate::defaultPerSecond;
+        int commandBurst = CommandRate::defaultBurst;
+    };
 
-    StationClient(QTcpSocket *socket, qint64 nowMs, QObject *parent);
-    StationClient(QWebSocket *socket, qint64 nowMs, QObject *parent);
+    StationClient(QTcpSocket *socket, const Bounds &bounds, qint64 nowMs, QObject *parent);
+    StationClient(QWebSocket *socket, const Bounds &bounds, qint64 nowMs, QObject *parent);
     ~StationClient() override;
 
     // Sent as it is, with the line's ending; false (and the client dropped) when the
-    // client has left more than maxUnsent unread.
+    // client has left more than its bound unread.
     bool send(const QByteArray &line);
     void sendAndClose(const QByteArray &line);
     void drop();
@@ -51,7 +57,7 @@ public:
     CommandRate rate;
 
     void setKeepalive(bool on);
-    // Must authenticate within authenticateWithin, or it is told so and dropped.
+    // Must authenticate within its bound, or it is told so and dropped.
     void requireAuthentication();
     void authenticated() { authTimer.stop(); }
 
@@ -63,7 +69,9 @@ signals:
 private:
     void bytesArrived();
     void heard();
+    void setUpTimers();
 
+    Bounds bounds;
     QPointer<QTcpSocket> tcp;
     QPointer<QWebSocket> web;
     QHostAddress peer;

@@ -62,11 +62,31 @@ std::optional<StationConfig> loadStationConfig(const QString &path, QString *why
     c.tlsKey = text("Station/TlsKey");
     if (c.tlsCert.isEmpty() != c.tlsKey.isEmpty())
         return refuse("TlsCert", c.tlsCert, "set together with TlsKey");
-    if (!text("Station/MaxClients").isEmpty()) {
+    const struct
+    {
+        const char *key;
+        int *value;
+        int most;
+    } numbers[] = {
+        {"MaxClients", &c.maxClients, 1000},
+        {"CommandsPerSecond", &c.commandsPerSecond, 100000},
+        {"CommandBurst", &c.commandBurst, 100000},
+        {"AuthSeconds", &c.authSeconds, 3600},
+        {"BadTokens", &c.badTokens, 1000},
+        {"RefuseSeconds", &c.refuseSeconds, 86400},
+        {"UnauthenticatedPerAddress", &c.unauthenticatedPerAddress, 1000},
+        {"MaxUnreadKiB", &c.maxUnreadKiB, 1024 * 1024},
+        {"KeepaliveSeconds", &c.keepaliveSeconds, 3600},
+    };
+    for (const auto &number : numbers) {
+        const QString value = text(QStringLiteral("Station/") + QLatin1String(number.key));
+        if (value.isEmpty())
+            continue;
         bool ok = false;
-        c.maxClients = text("Station/MaxClients").toInt(&ok);
-        if (!ok || c.maxClients < 1 || c.maxClients > 1000)
-            return refuse("MaxClients", text("Station/MaxClients"), "1 to 1000");
+        *number.value = value.toInt(&ok);
+        if (!ok || *number.value < 1 || *number.value > number.most)
+            return refuse(QLatin1String(number.key), value,
+                          QStringLiteral("a whole number from 1 to %1").arg(number.most));
     }
     c.allowedOrigins = text("Station/AllowedOrigins");
     for (int n = 1; n <= 8; ++n) {

@@ -26,6 +26,15 @@ struct StationConfig
     QString tlsCert;
     QString tlsKey;
     int maxClients = 8;
+    // The bounds on each client and each address, every one a key of its own.
+    int commandsPerSecond = 20; // CommandsPerSecond, with bursts of CommandBurst
+    int commandBurst = 40;
+    int authSeconds = 10; // AuthSeconds: a client must authenticate within this
+    int badTokens = 5;    // BadTokens within RefuseSeconds refuse the address that long
+    int refuseSeconds = 60;
+    int unauthenticatedPerAddress = 2; // UnauthenticatedPerAddress
+    int maxUnreadKiB = 256;            // MaxUnreadKiB: a client leaving more unread is dropped
+    int keepaliveSeconds = 5;          // KeepaliveSeconds: silence after "keepalive enable"
     QString allowedOrigins;
     QStringList antennaLabels; // ANT1..ANT8
     QStringList receiveLabels; // RX1..RX4, RTX

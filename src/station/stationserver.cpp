@@ -73,8 +73,14 @@ StationServer::StationServer(const StationConfig &config, const TokenStore *toke
     : QObject(parent), config(config), tokens(tokens), version(version),
       linkThread(std::make_unique<LinkThread>()), link(linkThread->link()),
       webSockets(QStringLiteral("orvik-station"), QWebSocketServer::NonSecureMode),
-      origins(config.tls(), config.allowedOrigins)
+      origins(config.tls(), config.allowedOrigins),
+      guard(4096, config.badTokens, config.refuseSeconds * 1000LL, config.unauthenticatedPerAddress)
 {
+    bounds.maxUnsent = config.maxUnreadKiB * 1024LL;
+    bounds.authenticateWithin = config.authSeconds * 1000;
+    bounds.keepaliveWithin = config.keepaliveSeconds * 1000;
+    bounds.commandsPerSecond = config.commandsPerSecond;
+    bounds.commandBurst = config.commandBurst;
     openRetry.setSingleShot(true);
     openRetry.setInterval(openRetryInterval);
     connect(&openRetry, &QTimer::timeout, this, &StationServer::openPort);
@@ -251,7 +257,7 @@ void StationServer::expirePending()
 void StationServer::takeLineClients()
 {
     while (QTcpSocket *socket = lineServer.nextPendingConnection())
-        admit(new StationClient(socket, monotonicMs(), this));
+        admit(new StationClient(socket, bounds, monotonicMs(), this));
 }
 
 void StationServer::takeWebRequest(QTcpSocket *socket)
@@ -305,7 +311,7 @@ void StationServer::takeWebRequest(QTcpSocket *socket)
 void StationServer::takeWebSocket()
 {
     while (QWebSocket *socket = webSockets.nextPendingConnection())
-        admit(new StationClient(socket, monotonicMs(), this));
+        admit(new StationClient(socket, bounds, monotonicMs(), this));
 }
 
 void StationServer::admit(StationClient *client)
@@ -320,8 +326,12 @@ void StationServer::admit(StationClient *client)
         client->sendAndClose(replyLine(0, ReplyCode::ServerFull));
         return;
     }
-    if (guard.refused(client->address(), now) || !guard.admit(client->address(), now)) {
-        client->sendAndClose(replyLine(0, ReplyCode::NotAuthenticated, "too many from here"));
+    if (guard.refused(client->address(), now)) {
+        client->sendAndClose(replyLine(0, ReplyCode::BadToken, "refused for a while"));
+        return;
+    }
+    if (!guard.admit(client->address(), now)) {
+        client->sendAndClose(replyLine(0, ReplyCode::NotAuthenticated, "authenticate first"));
         return;
     }
     client->countedUnauthenticated = true;
@@ -386,7 +396,7 @@ void StationServer::authenticate(StationClient *client, quint16 seq, const QByte
         qCInfo(lcStation).noquote() << client->name() << "gave a bad token";
         const bool refused = guard.badToken(client->address(), monotonicMs());
         if (refused)
-            client->sendAndClose(replyLine(seq, ReplyCode::BadToken, "refused for 60 s"));
+            client->sendAndClose(replyLine(seq, ReplyCode::BadToken, "refused for a while"));
         else
             client->send(replyLine(seq, ReplyCode::BadToken));
         return;

@@ -13,13 +13,13 @@
 #include "station/apicommand.h"
 #include "station/listenserver.h"
 #include "station/origincheck.h"
+#include "station/stationclient.h"
 #include "station/stationconfig.h"
 
 class ControllerLink;
 class LinkThread;
 class QTcpSocket;
 class RadioFollow;
-class StationClient;
 class TokenStore;
 
 // The station: the one owner of the switch's port (through ControllerLink, with its
@@ -95,6 +95,7 @@ private:
     QSet<QByteArray> webFiles;
     QList<StationClient *> clients;
     AddressGuard guard;
+    StationClient::Bounds bounds;
     QList<PendingWrite> pending;
     QTimer confirmTimer;
 };
