@@ -14,6 +14,8 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream  # the Debian packages and their checks
   xclip                      # reads the panel's clipboard in the install test
   libhamlib-utils            # rigctld and rigctl, a real frequency source for the tests
+  chromium chromium-driver python3-selenium  # the station's web page in a real browser
+  openssl                    # a certificate for the station's TLS test
 )
 if [ "${QT_MAJOR:-5}" = 6 ]; then
   # qt6-base-dev brings the OpenGL and Vulkan headers that Qt 6's CMake files look for.

@@ -91,7 +91,7 @@ std::optional<StationConfig> loadStationConfig(const QString &path, QString *why
     c.allowedOrigins = text("Station/AllowedOrigins");
     for (int n = 1; n <= 8; ++n) {
         const QString label = text(QStringLiteral("Labels/ANT%1").arg(n));
-        c.antennaLabels << (label.isEmpty() ? QString::number(n) : label);
+        c.antennaLabels << label;
     }
     for (const QString key : {"RX1", "RX2", "RX3", "RX4", "RTX"}) {
         const QString label = text("Labels/" + key);

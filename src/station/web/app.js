@@ -75,7 +75,7 @@ function received(line) {
   if (line.startsWith("S0|follow ")) {
     const band = field(line.slice(10), "band");
     document.getElementById("follow").textContent =
-      "Follow: " + (field(line.slice(10), "state") || (band ? band : "—"));
+      field(line.slice(10), "state") || band || "—";
     return;
   }
   if (line.startsWith("V")) return greeted(line);
