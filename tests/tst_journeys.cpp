@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QSpinBox>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QtTest>
@@ -7,6 +8,7 @@
 #include "journeyfixture.h"
 #include "radio/followsettings.h"
 #include "radio/radiofollow.h"
+#include "remote/stationdialog.h"
 #include "stylenames.h"
 #include "wiretap.h"
 
@@ -19,18 +21,28 @@ class JourneysTest : public QObject
 
 private slots:
     void init() { removeSettingsFiles(); }
-    void cleanup() { removeSettingsFiles(); }
+    void cleanup()
+    {
+        if (stationProcess)
+            stopTool(*stationProcess);
+        stationProcess.reset();
+        removeSettingsFiles();
+    }
     void journey_data();
     void journey();
 
 private:
     void run(Station &station, const QString &step);
     void radio(Station &station, const QString &verb, const QString &arg);
+    void serveByStation(Station &station, const QString &arg);
     int mark = 0;
     QList<QByteArray> sent;
     std::unique_ptr<Rigctld> rig;
     std::unique_ptr<RemoteLine> remote;
     quint16 udpPort = 0;
+    std::unique_ptr<QProcess> stationProcess;
+    quint16 stationPort = 0;
+    QString stationToken;
 };
 
 namespace {
@@ -169,6 +181,15 @@ void JourneysTest::journey_data()
     row("following a flipping logger while transmitting",
         "follow n1mm 0|n1mm flip 1000|sim tx on|see botaoSend @alert|n1mm flip 2000|"
         "check selects|sim tx off|forget");
+    // The panel as a client of orvik-station, which alone has the port: keys go there as
+    // commands, what the switch says comes back painted as before, a lost station is one
+    // box and the idle look, and the panel finds the station again by itself.
+    row("served by orvik-station",
+        "menu actionDisconnect|menu actionReconnect_Automatically|station up|station connect|"
+        "see botaoTecla1 @selected|press botaoTecla5|sent IGS4;|see botaoTecla5 @selected|"
+        "status Station Orvik, last change by shack-panel|station down|box Critical Error|"
+        "see botaoTecla5 @idle|see botaoPower @idle|close|station up|see botaoTecla5 @selected|"
+        "press botaoTecla2|sent IGS1;");
 }
 
 void JourneysTest::journey()
@@ -181,6 +202,7 @@ void JourneysTest::journey()
     sent.clear();
     rig.reset();
     remote.reset();
+    stationPort = 0;
     bool started = false;
     for (const QString &step : script) {
         if (!started && !step.startsWith("file ")) {
@@ -264,6 +286,8 @@ void JourneysTest::run(Station &station, const QString &step)
         const QString text =
             QString(arg).replace("%settings", panelSettingsPath()).replace("%link", station.link);
         QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(), text, patience);
+    } else if (verb == "station") {
+        serveByStation(station, arg);
     } else if (verb == "check") {
         QCOMPARE(WireTap::selectUnderTransmit(), QString());
     } else if (verb == "forget") { // what went out so far is not the journey's to predict
@@ -321,6 +345,46 @@ void JourneysTest::radio(Station &station, const QString &verb, const QString &a
                                  .arg(f.value(0), f.value(1), f.value(2), f.value(3));
         QUdpSocket().writeDatagram(arg.startsWith("raw ") ? arg.mid(4).toUtf8() : info.toUtf8(),
                                    QHostAddress::LocalHost, udpPort);
+    }
+}
+
+void JourneysTest::serveByStation(Station &station, const QString &arg)
+{
+    const QString program = qEnvironmentVariable("ORVIK_STATION");
+    if (program.isEmpty())
+        QSKIP("ORVIK_STATION does not name orvik-station");
+    const QString config = station.dir.filePath("station.ini");
+    if (arg == "up" && !stationPort) {
+        stationPort = freeLoopbackPort();
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QString("[Station]\nPort=%1\nListen=127.0.0.1:%2\nWeb=127.0.0.1:%3\n")
+                       .arg(station.link)
+                       .arg(stationPort)
+                       .arg(freeLoopbackPort())
+                       .toUtf8());
+        file.close();
+        QProcess add;
+        add.start(program, {"--config", config, "--add-token", "shack-panel"});
+        QVERIFY(add.waitForFinished(10000) && add.exitCode() == 0);
+        stationToken = QString::fromLatin1(add.readAll()).trimmed();
+    }
+    if (arg == "up") {
+        stationProcess = std::make_unique<QProcess>();
+        stationProcess->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        stationProcess->start(program, {"--config", config});
+        QVERIFY(waitFor([&] { return listensOnLoopback(stationPort); }, 10000));
+    } else if (arg == "down") {
+        stopTool(*stationProcess);
+    } else { // File › Connect to Station…, filled in and OK
+        QTimer::singleShot(0, station.window.get(), [&] {
+            auto *dialog = station.window->findChild<StationDialog *>();
+            dialog->findChild<QLineEdit *>("stationHost")->setText("127.0.0.1");
+            dialog->findChild<QSpinBox *>("stationPort")->setValue(stationPort);
+            dialog->findChild<QLineEdit *>("stationToken")->setText(stationToken);
+            dialog->accept();
+        });
+        station.action("actionConnect_to_Station")->trigger();
     }
 }
 

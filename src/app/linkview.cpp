@@ -17,15 +17,24 @@ void MainWindow::connectLink()
         showBox(tr("Error"), reason);
         statusBar()->showMessage(tr("Open error"));
     });
-    connect(link, &ControllerLink::statusReceived, this, &MainWindow::processaPDR);
+    // While a station serves the switch, a late word from the closed port is no news.
+    connect(link, &ControllerLink::statusReceived, this, [this](const SwitchStatus &status) {
+        if (!stationMode)
+            processaPDR(status);
+    });
     connect(link, &ControllerLink::firmwareReceived, this, &MainWindow::firmwareReceived);
     connect(link, &ControllerLink::aliveChanged, this, [this](bool alive) {
+        if (stationMode)
+            return;
         panel.setLinkAlive(alive);
         paint();
     });
     // A reconnect that opened the port just before Disconnect reached the link is undone
     // by the close after it: the window shows that last word.
-    connect(link, &ControllerLink::closed, this, [this] { showDisconnected(tr("Disconnected")); });
+    connect(link, &ControllerLink::closed, this, [this] {
+        if (!stationMode)
+            showDisconnected(tr("Disconnected"));
+    });
     connect(link, &ControllerLink::lost, this, &MainWindow::linkLost);
     connect(link, &ControllerLink::reconnecting, this, &MainWindow::waitForPort);
 
@@ -40,6 +49,7 @@ void MainWindow::connectLink()
 
 void MainWindow::openSerialPort()
 {
+    leaveStation();
     link->open(settings->serialSettings());
 }
 
@@ -58,6 +68,7 @@ void MainWindow::linkOpened(const PortSettings &p)
 
 void MainWindow::closeSerialPort()
 {
+    leaveStation();
     link->close();
     showDisconnected(tr("Disconnected"));
 }

@@ -43,6 +43,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::closeSerialPort);
     connectLink();
     setUpFollowing();
+    setUpStation();
     paint();
 }
 

@@ -16,6 +16,8 @@ class QMessageBox;
 class RadioFollow;
 class about;
 class SettingsDialog;
+class StationLink;
+class SwitchCommands;
 class QKeyEvent;
 class QResizeEvent;
 
@@ -81,6 +83,7 @@ public slots:
     void on_botaoSuperSplit_clicked();
     void on_actionFollow_Radio_triggered();
     void on_actionRadio_and_Bands_triggered();
+    void on_actionConnect_to_Station_triggered();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -97,6 +100,13 @@ private:
     // Back to the look of a panel with no port: Configure and Connect offered.
     void showDisconnected(const QString &message);
     void sendWord(CommandWord word);
+
+    // The switch served by an orvik-station (src/app/stationview.cpp).
+    void setUpStation();
+    void stationOpened(const QString &name);
+    void leaveStation();
+    // Where the keys go: the station while connected to one, else the serial link.
+    SwitchCommands &switchCommands();
 
     // The one painter (src/panel/painters.cpp): the model's look onto the keys, restyling
     // only the keys whose look changed.
@@ -132,6 +142,9 @@ private:
     // has already closed are not painted.
     bool portOpen = false;
     RadioFollow *radioFollow = nullptr;
+    StationLink *station = nullptr;
+    bool stationMode = false;
+    QString stationName;
     SettingsDialog *settings = nullptr;
     QPointer<about> aboutBox;
     QPointer<QMessageBox> failureBox;

@@ -12,6 +12,7 @@
 #include "link/lineparameters.h"
 #include "link/linksession.h"
 #include "link/pacing.h"
+#include "link/switchcommands.h"
 #include "link/switchstatus.h"
 
 // The one owner of a switch: the port, the framing of what it says, the queue of what the
@@ -23,7 +24,7 @@
 // the spacing on the wire. Every command below may be called from any thread; each is
 // carried out in the link's thread, in the order it was called. Signals leave from the
 // link's thread.
-class ControllerLink : public QObject
+class ControllerLink : public QObject, public SwitchCommands
 {
     Q_OBJECT
 
@@ -32,17 +33,17 @@ public:
     ~ControllerLink() override;
 
     // Antennas are counted from 1; positions on the wire from 0.
-    void selectTx(int antenna); // TX antenna 1..8
-    void selectRx(int key);     // RX1..RX4 as 0..3, RTX as 8
+    void selectTx(int antenna) override; // TX antenna 1..8
+    void selectRx(int key) override;     // RX1..RX4 as 0..3, RTX as 8
     // The split pair: the antenna on the air first, then its partner. A position that is
     // not 1..8 goes out as the controller's "no position".
-    void setSplit(int first, int second);
-    void clearSplit();
-    void setSuperSplit(quint8 group); // bit n: antenna n+1
+    void setSplit(int first, int second) override;
+    void clearSplit() override;
+    void setSuperSplit(quint8 group) override; // bit n: antenna n+1
     // Rotor 1..4, or 0 to turn the active one off, for the TX antenna given (its number
     // goes out as given, 0..15); by default the antenna the switch last reported.
-    void setRotor(int rotor, int txAntenna = -1);
-    void release(bool all);
+    void setRotor(int rotor, int txAntenna = -1) override;
+    void release(bool all) override;
 
     void open(const PortSettings &settings);
     void close();

@@ -9,27 +9,28 @@ void MainWindow::sendWord(CommandWord word)
 {
     const char letter = commandLetter(word);
     const quint8 argument = commandArgument(word);
+    SwitchCommands &to = switchCommands();
     switch (letter) {
     case 'S':
-        link->selectTx(argument + 1);
+        to.selectTx(argument + 1);
         break;
     case 'Y':
-        link->selectRx(argument);
+        to.selectRx(argument);
         break;
     case 'P':
         if (argument == 0)
-            link->clearSplit();
+            to.clearSplit();
         else
-            link->setSplit(argument >> 4, argument & 0x0F);
+            to.setSplit(argument >> 4, argument & 0x0F);
         break;
     case 'Q':
-        link->setSuperSplit(argument);
+        to.setSuperSplit(argument);
         break;
     case 'V':
-        link->setRotor(argument & 0x0F, argument >> 4);
+        to.setRotor(argument & 0x0F, argument >> 4);
         break;
     case 'X':
-        link->release(argument != 0);
+        to.release(argument != 0);
         break;
     default:
         break;

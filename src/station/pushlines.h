@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -19,6 +20,14 @@
 // S0|switch tx=.. prev=.. split=.. splittx=.. busy=.. transmitting=.. rotor=.. group=..
 // rxmode=.. by=<who made the last change: a client's name, follow or panel>
 QByteArray switchLine(const SwitchStatus &status, const QString &by);
+// The words of a pushed or answered line, key to value, the values decoded back to the
+// text as typed ("name=Test%20Shack" is "Test Shack"); a word without '=' is left out.
+QHash<QByteArray, QString> lineFields(const QByteArray &words);
+// A switch line read back, as the panel on the port would have read the switch's own
+// answer: "no antenna" becomes position 15. *by is who made the last change. Nothing when
+// a field is missing or not a number in range.
+std::optional<SwitchStatus> readSwitchLine(const QByteArray &line, QString *by);
+
 // S0|link state=up|down reason=<text, empty when there is none>
 QByteArray linkLine(bool up, const QString &reason);
 // S0|follow band=<band, empty for none> state=<what the follower says>

@@ -1,0 +1,192 @@
+#include "remote/stationlink.h"
+
+#include <QCryptographicHash>
+#include <QSslSocket>
+
+#include "station/apireply.h"
+#include "station/pushlines.h"
+
+namespace {
+constexpr quint16 authSeq = 1;
+constexpr quint16 subscribeSeq = 2;
+} // namespace
+
+StationLink::StationLink(QObject *parent) : QObject(parent)
+{
+    retry.setSingleShot(true);
+    retry.setInterval(retryInterval);
+    connect(&retry, &QTimer::timeout, this, &StationLink::connectNow);
+}
+
+void StationLink::open(const StationAddress &to)
+{
+    close();
+    address = to;
+    everOpened = false;
+    connectNow();
+}
+
+void StationLink::close()
+{
+    retry.stop();
+    if (socket) {
+        disconnect(socket, nullptr, this, nullptr);
+        socket->abort();
+        socket->deleteLater();
+    }
+    accepted = false;
+}
+
+bool StationLink::isOpen() const
+{
+    return socket && accepted;
+}
+
+void StationLink::connectNow()
+{
+    if (socket) {
+        disconnect(socket, nullptr, this, nullptr);
+        socket->deleteLater();
+    }
+    reader = LineReader();
+    accepted = false;
+    seq = subscribeSeq;
+    QSslSocket *tls = address.tls ? new QSslSocket(this) : nullptr;
+    socket = tls ? tls : new QTcpSocket(this);
+    connect(socket, &QTcpSocket::readyRead, this, [this] {
+        const LineReader::Lines got = reader.feed(socket->readAll());
+        for (const QByteArray &line : got.lines)
+            lineArrived(line);
+        if (got.tooLong)
+            ended(tr("the station sent a line too long"));
+    });
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this] { ended(tr("the station closed the connection")); });
+    connect(socket, &QAbstractSocket::errorOccurred, this, [this] {
+        if (socket && socket->state() != QAbstractSocket::ConnectedState)
+            ended(socket->errorString());
+    });
+    if (tls) {
+        connect(tls, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), this,
+                [this, tls] {
+                    const QByteArray seen =
+                        tls->peerCertificate().digest(QCryptographicHash::Sha256).toHex();
+                    if (address.pin.isEmpty() || seen == address.pin)
+                        tls->ignoreSslErrors();
+                    else
+                        ended(tr("the station's certificate is not the one it had before"));
+                });
+        connect(tls, &QSslSocket::encrypted, this, [this, tls] {
+            if (!address.pin.isEmpty())
+                return;
+            address.pin = tls->peerCertificate().digest(QCryptographicHash::Sha256).toHex();
+            emit certificatePinned(address.pin);
+        });
+        tls->connectToHostEncrypted(address.host, address.port);
+    } else {
+        socket->connectToHost(address.host, address.port);
+    }
+}
+
+void StationLink::ended(const QString &reason)
+{
+    if (!socket)
+        return;
+    const bool wasAccepted = accepted;
+    disconnect(socket, nullptr, this, nullptr);
+    socket->abort();
+    socket->deleteLater();
+    accepted = false;
+    if (wasAccepted)
+        emit lost(reason);
+    else if (!everOpened)
+        emit openFailed(reason);
+    if (reconnecting && (wasAccepted || everOpened))
+        retry.start();
+}
+
+void StationLink::lineArrived(const QByteArray &line)
+{
+    if (line.startsWith('V') && line.contains(" ORVIK ")) {
+        // The token goes whenever we hold one: a station may ask for it of a loopback
+        // client too (RequireAuth=always), and it names us in the station's log.
+        if (!address.token.isEmpty())
+            socket->write("C1|auth token=" + address.token.toLatin1() + '\n');
+        socket->write("C2|sub all\n");
+        stationName = lineFields(line).value("name");
+        return;
+    }
+    if (line.startsWith("R1|")) {
+        if (!line.startsWith("R1|00|"))
+            ended(tr("the station refused the token"));
+        return;
+    }
+    if (line.startsWith("R2|")) {
+        if (!line.startsWith("R2|00|")) {
+            ended(tr("the station wants a token"));
+            return;
+        }
+        accepted = true;
+        everOpened = true;
+        emit opened(stationName);
+        return;
+    }
+    QString by;
+    if (const std::optional<SwitchStatus> status = readSwitchLine(line, &by)) {
+        emit statusReceived(*status);
+        emit changedBy(by);
+    } else if (line.startsWith("S0|link ")) {
+        emit aliveChanged(lineFields(line.mid(8)).value("state") == QLatin1String("up"));
+    } else if (line.startsWith('R') && !line.contains("|00|")) {
+        const int text = line.indexOf('|', line.indexOf('|') + 1) + 1; // R<seq>|<code>|<text>
+        emit refused(QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(text))));
+    }
+}
+
+void StationLink::command(const QByteArray &words)
+{
+    if (!isOpen())
+        return;
+    seq = seq == 65535 ? subscribeSeq + 1 : quint16(seq + 1);
+    socket->write('C' + QByteArray::number(seq) + '|' + words + '\n');
+}
+
+void StationLink::selectTx(int antenna)
+{
+    command("select tx=" + QByteArray::number(antenna));
+}
+
+void StationLink::selectRx(int key)
+{
+    command("select rx=" + (key == 8 ? QByteArray("RTX") : "RX" + QByteArray::number(key + 1)));
+}
+
+void StationLink::setSplit(int first, int second)
+{
+    command("split " + QByteArray::number(first) + ' ' + QByteArray::number(second));
+}
+
+void StationLink::clearSplit()
+{
+    command("split off");
+}
+
+void StationLink::setSuperSplit(quint8 group)
+{
+    QByteArrayList positions;
+    for (int bit = 0; bit < 8; ++bit)
+        if ((group >> bit) & 1)
+            positions << QByteArray::number(bit + 1);
+    command("supersplit " + positions.join(','));
+}
+
+void StationLink::setRotor(int rotor, int)
+{
+    // The station sends the rotor with the antenna the switch has on the air.
+    command("rotor " + QByteArray::number(rotor));
+}
+
+void StationLink::release(bool all)
+{
+    command(all ? "release all" : "release");
+}
