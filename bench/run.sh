@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The benchmarks in one command: installs what is missing, builds what is out of date,
-# runs the panel against the controller simulator (offscreen platform) and the real
-# panel binary under Xvfb, prints one table and writes it, with the machine it ran on,
-# into docs/PERFORMANCE.md (between the "bench/run.sh" markers; the rest of the file is
-# left alone).
+# runs the panel against the controller simulator (offscreen platform), the real panel
+# binary under Xvfb and orvik-station with its clients against the simulator, prints one
+# table and writes it, with the machine it ran on, into docs/PERFORMANCE.md (between the
+# "bench/run.sh" markers; the rest of the file is left alone).
 #
 #   bench/run.sh                 default run, about half an hour
 #   bench/run.sh --long          longer phases and more samples (well over an hour)
@@ -50,8 +50,8 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 fi
 cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
-  --target bench_link bench_soak bench_startup bench_realline bench_follow bench_hostile orvik-sim \
-  orvik-panel \
+  --target bench_link bench_soak bench_startup bench_realline bench_follow bench_hostile \
+  bench_station orvik-sim orvik-panel orvik-station \
   >/dev/null
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 qt_major=$(sed -n 's/^ORVIK_QT_MAJOR:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
@@ -124,6 +124,11 @@ if [ "$follow_minutes" != 0 ]; then
     2>"$work/bench_hostile.log" >"$work/hostile.md" \
     || { cat "$work/bench_hostile.log" "$work/hostile.md" >&2; exit 1; }
 fi
+echo "The station: 50 changes to 32 subscribers, $seconds s of CPU with 8 idle ones," \
+     "1000 connect-auth-close cycles ..."
+"$build_dir/bench/bench_station" --changes 50 --seconds "$seconds" --cycles 1000 \
+  2>"$work/bench_station.log" >"$work/station.md" \
+  || { cat "$work/bench_station.log" "$work/station.md" >&2; exit 1; }
 {
   echo "Produced by \`bench/run.sh${invoked:+ $invoked}\`" \
        "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory;" \
@@ -143,6 +148,8 @@ fi
     echo
     cat "$work/hostile.md"
   fi
+  echo
+  cat "$work/station.md"
 } >"$work/table.md"
 cat "$work/table.md"
 if ((doc)); then
