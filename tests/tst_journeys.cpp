@@ -30,6 +30,7 @@ private slots:
     }
     void journey_data();
     void journey();
+    void stationPaintsAsPort();
 
 private:
     void run(Station &station, const QString &step);
@@ -345,6 +346,46 @@ void JourneysTest::radio(Station &station, const QString &verb, const QString &a
                                  .arg(f.value(0), f.value(1), f.value(2), f.value(3));
         QUdpSocket().writeDatagram(arg.startsWith("raw ") ? arg.mid(4).toUtf8() : info.toUtf8(),
                                    QHostAddress::LocalHost, udpPort);
+    }
+}
+
+// The panel served by the station shows each look exactly as the panel on the port does:
+// the same switch states, the same pixels in the window's keys and labels.
+void JourneysTest::stationPaintsAsPort()
+{
+    if (qEnvironmentVariableIsEmpty("ORVIK_SIM"))
+        QSKIP("ORVIK_SIM does not name the simulator");
+    Station station;
+    stationPort = 0;
+    QVERIFY(station.startSimulator().isEmpty());
+    station.openWindow();
+    run(station, "connect");
+    run(station, QString(connected).chopped(1));
+    // look: the simulator's word, then what must show before the picture is taken
+    const QList<QPair<QByteArray, QString>> looks = {
+        {"busy none", "see botaoTecla1 @selected"}, {"busy 3", "see botaoBusy3 @busy"},
+        {"busy none", "see botaoBusy3 @idle"},      {"tx on", "see botaoSend @alert"},
+        {"tx off", "see botaoSend @idle"},          {"silent on", "see botaoPower @idle"},
+        {"silent off", "see botaoPower @linkUp"},
+    };
+    QList<QImage> onPort;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            run(station, "menu actionDisconnect");
+            serveByStation(station, "up");
+            serveByStation(station, "connect");
+        }
+        for (int i = 0; i < looks.size(); ++i) {
+            station.say(looks[i].first);
+            run(station, looks[i].second);
+            if (looks[i].first != "silent on")
+                QVERIFY(station.settle(2));
+            const QImage shot = station.window->centralWidget()->grab().toImage();
+            if (pass == 0)
+                onPort << shot;
+            else
+                QVERIFY2(shot == onPort[i], qPrintable("look after " + looks[i].first));
+        }
     }
 }
 

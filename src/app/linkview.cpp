@@ -91,6 +91,11 @@ void MainWindow::firmwareReceived(const FirmwareRevision &revision)
         return;
     statusBar()->showMessage(
         tr("Connected! Firmware Revision: %1 . %2").arg(revision.major).arg(revision.minor));
+    showFirmware(revision);
+}
+
+void MainWindow::showFirmware(const FirmwareRevision &revision)
+{
     ui->labelFWVersion->setText(QStringLiteral("FW Revision: ")
                                 + QString::asprintf("%d.%d", revision.major, revision.minor));
 }

@@ -94,6 +94,7 @@ private:
     void connectLink();
     void linkOpened(const PortSettings &settings);
     void firmwareReceived(const FirmwareRevision &revision);
+    void showFirmware(const FirmwareRevision &revision);
     void linkLost(const QString &reason);
     void showBox(const QString &title, const QString &text);
     void waitForPort(const QString &path);

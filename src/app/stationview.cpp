@@ -23,6 +23,7 @@ void MainWindow::setUpStation()
         showDisconnected(tr("Open error"));
     });
     connect(station, &StationLink::statusReceived, this, &MainWindow::processaPDR);
+    connect(station, &StationLink::firmwareReceived, this, &MainWindow::showFirmware);
     connect(station, &StationLink::changedBy, this, [this](const QString &who) {
         statusBar()->showMessage(tr("Station %1, last change by %2").arg(stationName, who));
     });

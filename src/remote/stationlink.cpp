@@ -9,6 +9,7 @@
 namespace {
 constexpr quint16 authSeq = 1;
 constexpr quint16 subscribeSeq = 2;
+constexpr quint16 infoSeq = 3;
 } // namespace
 
 StationLink::StationLink(QObject *parent) : QObject(parent)
@@ -50,7 +51,7 @@ void StationLink::connectNow()
     }
     reader = LineReader();
     accepted = false;
-    seq = subscribeSeq;
+    seq = infoSeq;
     QSslSocket *tls = address.tls ? new QSslSocket(this) : nullptr;
     socket = tls ? tls : new QTcpSocket(this);
     connect(socket, &QTcpSocket::readyRead, this, [this] {
@@ -131,12 +132,26 @@ void StationLink::lineArrived(const QByteArray &line)
         emit opened(stationName);
         return;
     }
+    if (line.startsWith("R3|00|station ")) {
+        // "firmware=1.0", empty while the station's switch has not told it.
+        const QStringList firmware = lineFields(line.mid(6)).value("firmware").split('.');
+        bool major = false, minor = false;
+        const FirmwareRevision revision{firmware.value(0).toInt(&major),
+                                        firmware.value(1).toInt(&minor)};
+        if (major && minor)
+            emit firmwareReceived(revision);
+        return;
+    }
     QString by;
     if (const std::optional<SwitchStatus> status = readSwitchLine(line, &by)) {
         emit statusReceived(*status);
         emit changedBy(by);
     } else if (line.startsWith("S0|link ")) {
-        emit aliveChanged(lineFields(line.mid(8)).value("state") == QLatin1String("up"));
+        const bool up = lineFields(line.mid(8)).value("state") == QLatin1String("up");
+        // The switch's firmware, as the station has it now that the switch answers.
+        if (up)
+            socket->write("C3|info\n");
+        emit aliveChanged(up);
     } else if (line.startsWith('R') && !line.contains("|00|")) {
         const int text = line.indexOf('|', line.indexOf('|') + 1) + 1; // R<seq>|<code>|<text>
         emit refused(QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(text))));
@@ -147,7 +162,7 @@ void StationLink::command(const QByteArray &words)
 {
     if (!isOpen())
         return;
-    seq = seq == 65535 ? subscribeSeq + 1 : quint16(seq + 1);
+    seq = seq == 65535 ? infoSeq + 1 : quint16(seq + 1);
     socket->write('C' + QByteArray::number(seq) + '|' + words + '\n');
 }
 

@@ -55,6 +55,7 @@ signals:
     void opened(const QString &stationName);
     void openFailed(const QString &reason);
     void statusReceived(const SwitchStatus &status);
+    void firmwareReceived(const FirmwareRevision &revision);
     // Who made the switch's last change: a client's name, "follow" or "panel".
     void changedBy(const QString &who);
     // Whether the station's switch answers it.
