@@ -12,6 +12,7 @@
 #include "station/origincheck.h"
 #include "station/pushlines.h"
 #include "station/tokenstore.h"
+#include "station/writeconfirm.h"
 #include "tables.h"
 
 namespace {
@@ -172,7 +173,14 @@ private slots:
         row("info, firmware not known", infoText({"S", "1", std::nullopt, false, ""}),
             QByteArray("station name=S version=1 firmware= link=down port="));
         row("receive item", receiveItem(8, "Bev NE"), QByteArray("rx RTX name=Bev%20NE"));
-        row("bad token", replyLine(7, ReplyCode::BadToken), QByteArray("R7|FF|bad token"));
+        // The panel served by a station reads the line back into the switch's own answer.
+        s = {7, 1, 0b10110111, 4, 0b10000101, 1, 5, 3, 1};
+        QString by;
+        const std::optional<SwitchStatus> back = readSwitchLine(switchLine(s, "Ø b"), &by);
+        row("read back", back ? switchLine(*back, by) : QByteArray(), switchLine(s, "Ø b"));
+        row("a line with a field missing",
+            QByteArray(readSwitchLine("S0|switch tx=1", &by) ? "read" : "refused"),
+            QByteArray("refused"));
         row("end of a list", listReply(3, {antennaItem(1, "")}).join('/'),
             QByteArray("R3|00|antenna 1 name=/R3|00|"));
         row("our own text cannot break the line", replyLine(1, ReplyCode::Ok, "a\nb|c"),
@@ -188,6 +196,44 @@ private slots:
     {
         QFETCH(QByteArray, made);
         QTEST(made, "expected");
+    }
+
+    // A write is done when a report shows the switch standing so; a select under split moves
+    // the partner, a release leaves no position.
+    void confirm_data()
+    {
+        columns<QByteArray, QByteArray, bool>({"line", "status", "done"});
+        // status: tx split group rotor transmitting splittx rxmode, as the switch sends them
+        row("select", QByteArray("select tx=3"), QByteArray("2 0 0 0 0 0 0"), true);
+        row("select, not yet", QByteArray("select tx=3"), QByteArray("1 0 0 0 0 0 0"), false);
+        row("select under split: the partner", QByteArray("select tx=6"),
+            QByteArray("1 1 0 0 0 5 0"), true);
+        row("split pair", QByteArray("split 2 6"), QByteArray("1 1 0 0 0 5 0"), true);
+        row("split, other first antenna", QByteArray("split 3 6"), QByteArray("1 1 0 0 0 5 0"),
+            false);
+        row("supersplit", QByteArray("supersplit 1,3"), QByteArray("0 0 5 0 0 0 0"), true);
+        row("rotor none", QByteArray("rotor 0"), QByteArray("0 0 0 9 0 0 0"), true);
+        row("RTX", QByteArray("select rx=RTX"), QByteArray("0 0 0 0 0 0 1"), false);
+        row("release", QByteArray("release"), QByteArray("255 0 5 2 0 0 1"), true);
+        row("release all, group left", QByteArray("release all"), QByteArray("255 0 5 0 0 0 0"),
+            false);
+    }
+    void confirm()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, status);
+        const ParsedLine parsed = parseLine("C1|" + line);
+        QCOMPARE(parsed.code, ReplyCode::Ok);
+        const QList<QByteArray> f = status.split(' ');
+        SwitchStatus s;
+        s.txPos = quint8(f[0].toInt());
+        s.split = quint8(f[1].toInt());
+        s.group = quint8(f[2].toInt());
+        s.rotor = quint8(f[3].toInt());
+        s.transmitting = quint8(f[4].toInt());
+        s.splitTxPos = quint8(f[5].toInt());
+        s.rxMode = quint8(f[6].toInt());
+        QTEST(standsAsAsked(parsed.command, s), "done");
     }
 
     void httpHead_data()
