@@ -51,7 +51,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
 fi
 cmake --build "$build_dir" -j"${BUILD_JOBS:-2}" \
   --target bench_link bench_soak bench_startup bench_realline bench_follow bench_hostile \
-  bench_station orvik-sim orvik-panel orvik-station \
+  bench_station bench_remote orvik-sim orvik-panel orvik-station \
   >/dev/null
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 qt_major=$(sed -n 's/^ORVIK_QT_MAJOR:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
@@ -129,6 +129,10 @@ echo "The station: 50 changes to 32 subscribers, $seconds s of CPU with 8 idle o
 "$build_dir/bench/bench_station" --changes 50 --seconds "$seconds" --cycles 1000 \
   2>"$work/bench_station.log" >"$work/station.md" \
   || { cat "$work/bench_station.log" "$work/station.md" >&2; exit 1; }
+echo "The panel served by the station against the panel on the port: $presses presses each ..."
+QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_remote" --presses "$presses" \
+  2>"$work/bench_remote.log" >"$work/remote.md" \
+  || { cat "$work/bench_remote.log" "$work/remote.md" >&2; exit 1; }
 {
   echo "Produced by \`bench/run.sh${invoked:+ $invoked}\`" \
        "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory;" \
@@ -150,6 +154,8 @@ echo "The station: 50 changes to 32 subscribers, $seconds s of CPU with 8 idle o
   fi
   echo
   cat "$work/station.md"
+  echo
+  cat "$work/remote.md"
 } >"$work/table.md"
 cat "$work/table.md"
 if ((doc)); then
