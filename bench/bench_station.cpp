@@ -165,20 +165,6 @@ int openFiles(qint64 pid)
     return count;
 }
 
-QVector<SimLine> readSimLog(const QString &path)
-{
-    QVector<SimLine> lines;
-    QFile file(path);
-    for (const QByteArray &raw :
-         file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
-        const QJsonObject o = QJsonDocument::fromJson(raw).object();
-        if (!o.isEmpty()) // not the last line while it is being written
-            lines.append({o["ms"].toDouble(), o["dir"].toString(), o["kind"].toString(),
-                          QByteArray::fromHex(o["hex"].toString().toLatin1())});
-    }
-    return lines;
-}
-
 int answeredPolls(const QVector<SimLine> &log, double fromMs, double toMs)
 {
     int n = 0;

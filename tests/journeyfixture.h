@@ -95,6 +95,21 @@ struct SimLine
     QByteArray bytes;
 };
 
+// The simulator's log of JSON lines, as far as it is written.
+inline QVector<SimLine> readSimLog(const QString &path)
+{
+    QVector<SimLine> lines;
+    QFile file(path);
+    for (const QByteArray &raw :
+         file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
+        const QJsonObject o = QJsonDocument::fromJson(raw).object();
+        if (!o.isEmpty()) // not the last line while it is being written
+            lines.append({o["ms"].toDouble(), o["dir"].toString(), o["kind"].toString(),
+                          QByteArray::fromHex(o["hex"].toString().toLatin1())});
+    }
+    return lines;
+}
+
 class Station
 {
 public:
@@ -172,19 +187,7 @@ public:
 
     void say(const QByteArray &consoleLine) { sim.write(consoleLine + '\n'); }
 
-    QVector<SimLine> log() const
-    {
-        QVector<SimLine> lines;
-        QFile file(logPath);
-        for (const QByteArray &raw :
-             file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
-            const QJsonObject o = QJsonDocument::fromJson(raw).object();
-            if (!o.isEmpty()) // not the last line while it is being written
-                lines.append({o["ms"].toDouble(), o["dir"].toString(), o["kind"].toString(),
-                              QByteArray::fromHex(o["hex"].toString().toLatin1())});
-        }
-        return lines;
-    }
+    QVector<SimLine> log() const { return readSimLog(logPath); }
 
     // Every frame the controller received since the mark but polls and firmware queries.
     QList<QByteArray> framesSince(int mark) const
