@@ -5,7 +5,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <QSocketNotifier>
+
+#include <csignal>
 #include <cstdio>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 #include "station/stationconfig.h"
 #include "station/stationserver.h"
@@ -28,6 +33,16 @@ bool listensBeyondLoopback(const StationConfig &config)
 
 int main(int argc, char *argv[])
 {
+    // SIGTERM (systemctl stop) and SIGINT end the event loop, so the link closes the port
+    // and every client sees its connection end: blocked here, before any thread starts,
+    // and read as an event.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int stopFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvik-station"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVIK_VERSION));
@@ -79,5 +94,11 @@ int main(int argc, char *argv[])
     StationServer server(*settings, &tokens, QCoreApplication::applicationVersion());
     if (!server.start(&why))
         return fail(why);
+    QSocketNotifier stop(stopFd, QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, &app, [&app, stopFd] {
+        signalfd_siginfo received;
+        if (::read(stopFd, &received, sizeof received) == sizeof received)
+            app.quit();
+    });
     return app.exec();
 }
