@@ -12,6 +12,7 @@ packages=(
   clang-14 libclang-rt-14-dev  # libFuzzer and the sanitizer runtimes
   ser2net socat              # serial-over-IP round trip
   dpkg-dev file lintian desktop-file-utils appstream  # the Debian packages and their checks
+  systemd                    # systemd-analyze, for the station's unit
   xclip                      # reads the panel's clipboard in the install test
   libhamlib-utils            # rigctld and rigctl, a real frequency source for the tests
   chromium chromium-driver python3-selenium  # the station's web page in a real browser
