@@ -374,6 +374,9 @@ private slots:
         row("notes, CRLF and the token", "# n\r\n\r\nkb control " + hash + "\r\n", own, QString());
         row("group may read", "kb control " + hash, 0640, QString("chmod 600"));
         row("others may write", "kb control " + hash, 0602, QString("chmod 600"));
+        // 010000: the file is in the folder systemd names in CREDENTIALS_DIRECTORY.
+        row("handed over by systemd", "kb control " + hash, 010440, QString());
+        row("handed over, others may read", "kb control " + hash, 010444, QString("chmod 600"));
         const QByteArray bad[] = {"kb control",
                                   "kb admin " + hash,
                                   "kb control " + hash.left(63),
@@ -394,7 +397,8 @@ private slots:
         QFile file(dir.filePath("tokens"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         file.close();
-        QVERIFY(file.setPermissions(unixMode(mode)));
+        QVERIFY(file.setPermissions(unixMode(mode & 0777)));
+        qputenv("CREDENTIALS_DIRECTORY", mode & 010000 ? dir.path().toLocal8Bit() : QByteArray());
         TokenStore store(file.fileName());
         QString why;
         const bool loaded = store.load(&why);

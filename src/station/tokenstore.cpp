@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <array>
@@ -53,8 +54,15 @@ bool TokenStore::read(QByteArray &text, QList<Entry> &read, QString *why) const
 #ifdef Q_OS_UNIX
     // Elsewhere the bits are made up from other things; there the folder's access list
     // is what keeps others out.
-    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
-                        | QFileDevice::WriteOther;
+    auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+                  | QFileDevice::WriteOther;
+    // A copy systemd hands the service (LoadCredential=) sits in a folder only the
+    // service can enter; newer systemd grants the read by an access list, which shows as
+    // the group's read bit.
+    const QString credentials = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+    if (!credentials.isEmpty()
+        && QFileInfo(path).absolutePath() == QFileInfo(credentials).absoluteFilePath())
+        others &= ~QFileDevice::Permissions(QFileDevice::ReadGroup);
     if (file.permissions() & others)
         return fail(why, path + ": others than its owner may read or change it (chmod 600)");
 #endif
