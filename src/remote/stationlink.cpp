@@ -144,6 +144,10 @@ void StationLink::lineArrived(const QByteArray &line)
     }
     QString by;
     if (const std::optional<SwitchStatus> status = readSwitchLine(line, &by)) {
+        // The station says a status once, when it changes; on the port the panel sees it
+        // again with the next poll, and some looks (a split's pair) settle on that second
+        // sight. Handed on twice, they settle the same way here.
+        emit statusReceived(*status);
         emit statusReceived(*status);
         emit changedBy(by);
     } else if (line.startsWith("S0|link ")) {
