@@ -72,6 +72,11 @@ private slots:
             QStringList{"ini RequireAuth=always", "token ops control", "start", "open a", "open b",
                         "open c", "c < R0|30|*", "c closed", "a > C1|auth token=$ops", "a < R1|00|",
                         "open d", "d < V*"});
+        row("no token in time, a keepalive gone quiet",
+            QStringList{"ini RequireAuth=always", "ini AuthSeconds=1", "ini KeepaliveSeconds=1",
+                        "token ops control", "start", "open a", "open b", "b > C1|auth token=$ops",
+                        "b > C2|keepalive enable", "b < R2|00|", "a < R0|30|*", "a closed",
+                        "b closed"});
         row("a line too long, then the rate",
             QStringList{"ini CommandsPerSecond=5", "ini CommandBurst=10", "start", "open a",
                         "a > C1|ping " + QString(300, 'x'), "a < R0|50|*", "a closed", "open b",
