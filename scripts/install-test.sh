@@ -125,12 +125,12 @@ stop_panel() {
   timeout 10 tail --pid="$panel_pid" -f /dev/null || fail "the panel did not end on SIGTERM"
   panel_pid=
 }
-# File > Labels (the fifth item), then into the caption of key 1: the dialog's fields run
+# File > Labels (the sixth item), then into the caption of key 1: the dialog's fields run
 # antenna labels 1-8 along the top, key captions 1-8 below them (forms/labels.ui).
 open_caption_1() {
   xdotool mousemove --window "$panel_win" 20 10 click 1
   sleep 0.3
-  xdotool key Down Down Down Down Down Return
+  xdotool key Down Down Down Down Down Down Return
   labels_win=$(timeout 10 xdotool search --sync --limit 1 --onlyvisible --name '^Label Config$') \
     || fail "the Labels dialog did not open"
   sleep 0.3

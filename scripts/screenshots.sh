@@ -72,7 +72,7 @@ shot link-lost
 
 # File > Serial Settings, pick Custom, type the simulator's path, Apply, File > Connect.
 click "$panel_win" 20 10
-xdotool key Down Down Down Down Return; sleep 0.6
+xdotool key Down Down Down Down Down Return; sleep 0.6
 dialog=$(await '^Settings$')
 if $dialogs; then
   grab settings-dialog "$dialog"
@@ -117,9 +117,9 @@ sleep 1
 shot super-split
 
 # File > Labels. The keys skip disabled items, and with the link up Connect and Serial
-# Settings are: Disconnect, Reconnect Automatically, Labels.
+# Settings are: Disconnect, Connect to Station, Reconnect Automatically, Labels.
 click "$panel_win" 20 10
-xdotool key Down Down Down Return
+xdotool key Down Down Down Down Return
 labels_win=$(await '^Label Config$')
 grab labels-dialog "$labels_win"
 $dialogs || exit 0
