@@ -177,7 +177,7 @@ token=$("${sudo_cmd[@]}" /usr/bin/orvik-station --config "$conf/station.ini" --a
 mode=$("${sudo_cmd[@]}" stat -c %a "$conf/tokens")
 [ "$mode" = 600 ] || fail "the tokens file has mode $mode, not 600"
 "${sudo_cmd[@]}" grep -qx 'logger control [0-9a-f]\{64\}' "$conf/tokens" || fail "the tokens file holds no hash for logger"
-! "${sudo_cmd[@]}" grep -qF "$token" "$conf/tokens" || fail "the tokens file holds the token itself"
+! "${sudo_cmd[@]}" grep -qF -e "$token" "$conf/tokens" || fail "the tokens file holds the token itself"
 
 step "the installed station serving as its unit runs it"
 # What the unit's LoadCredential= hands the service: copies of station.ini and tokens,
