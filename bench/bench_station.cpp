@@ -380,7 +380,7 @@ int main(int argc, char *argv[])
     std::printf("| Changes not seen on the wire / pushes missed / selects not answered done | "
                 "%d / %d / %d | 0 / 0 / 0 |\n",
                 notOnWire, missed, notDone);
-    std::printf("| Key to wire, panel in station mode | — | |\n");
+    std::printf("| Key to wire and status to painted, panel in station mode | bench_remote | |\n");
     std::printf("| Station CPU polling with %d idle subscribed clients, %d s (%d polls "
                 "answered) | %.2f %% | ≤ 0.5 %% |\n",
                 idleSubscribers, seconds, idlePolls, idleCpu);

@@ -133,6 +133,10 @@ echo "The panel served by the station against the panel on the port: $presses pr
 QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_remote" --presses "$presses" \
   2>"$work/bench_remote.log" >"$work/remote.md" \
   || { cat "$work/bench_remote.log" "$work/remote.md" >&2; exit 1; }
+echo "The station's web page in chromium: 100 clicks ..."
+ORVIK_SIM="$build_dir/sim/orvik-sim" ORVIK_STATION="$build_dir/src/orvik-station" \
+  /usr/bin/python3 tests/web/tst_webpage.py --clicks 100 2>/dev/null | grep '^|' >"$work/web.md" \
+  || echo "| Web page key click to select on the wire | no browser here | |" >"$work/web.md"
 {
   echo "Produced by \`bench/run.sh${invoked:+ $invoked}\`" \
        "($seconds s per CPU phase, $presses presses, $runs start-ups, ${idle} s idle for memory;" \
@@ -156,6 +160,7 @@ QT_QPA_PLATFORM=offscreen "$build_dir/bench/bench_remote" --presses "$presses" \
   cat "$work/station.md"
   echo
   cat "$work/remote.md"
+  cat "$work/web.md"
 } >"$work/table.md"
 cat "$work/table.md"
 if ((doc)); then

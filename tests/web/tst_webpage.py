@@ -7,7 +7,7 @@ with --screenshot FILE it keeps a picture of the page.
 
 Needs ORVIK_SIM and ORVIK_STATION (CTest sets them); exits 77 (skipped) without a browser.
 """
-import argparse, json, os, shutil, socket, subprocess, sys, tempfile, time
+import argparse, json, os, random, shutil, socket, subprocess, sys, tempfile, time
 
 def free_port():
     with socket.socket() as s:
@@ -123,16 +123,22 @@ def main():
         if args.screenshot:
             browser.save_screenshot(args.screenshot)
 
+        # The click is stamped where the page receives it, not where WebDriver is asked
+        # for it: the browser's wall clock, turned into the simulator's monotonic one.
+        browser.execute_script("document.addEventListener('click', () => "
+                               "{ window.clickedAt = Date.now(); }, true);")
+        offset = time.time() * 1000 - time.clock_gettime(time.CLOCK_MONOTONIC) * 1000
         latencies = []
         for i in range(args.clicks):
             n, frame = (3, b"IGS2;") if i % 2 == 0 else (5, b"IGS4;")
             mark = len(sim_frames(log))
-            clicked = time.clock_gettime(time.CLOCK_MONOTONIC) * 1000
             key(n).click()
+            clicked = browser.execute_script("return window.clickedAt;") - offset
             at = wait(lambda: next((ms for ms, d, b in sim_frames(log)[mark:]
                                     if d == "rx" and b == frame), None), what="the select")
             latencies.append(at - clicked)
-            time.sleep(0.4)
+            # At random moments, so the clicks fall at every phase of the polls.
+            time.sleep(random.uniform(0.3, 0.7))
         if latencies:
             latencies.sort()
             pick = lambda q: latencies[min(len(latencies) - 1, int(q * len(latencies)))]
