@@ -53,6 +53,7 @@ public:
     std::optional<TokenHolder> holder;
     bool trusted = false; // may do what its role allows: authenticated, or a trusted loopback
     bool countedUnauthenticated = false; // held in the server's per-address count
+    bool ended = false;                  // the server has let go of it: it is being deleted
     quint8 topics = 0;
     CommandRate rate;
 

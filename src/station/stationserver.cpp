@@ -349,8 +349,12 @@ void StationServer::admit(StationClient *client)
 
 void StationServer::clientGone(StationClient *client)
 {
-    if (!clients.removeOne(client))
+    // Once, whether it was served or turned away at the door (a client that is turned
+    // away is never in the list, and is deleted all the same).
+    if (client->ended)
         return;
+    client->ended = true;
+    clients.removeOne(client);
     if (client->countedUnauthenticated)
         guard.left(client->address());
     qCDebug(lcStation).noquote() << client->name() << "left";
@@ -359,7 +363,7 @@ void StationServer::clientGone(StationClient *client)
 
 void StationServer::handleLine(StationClient *client, const QByteArray &line)
 {
-    if (!clients.contains(client))
+    if (client->ended || !clients.contains(client))
         return;
     const ParsedLine parsed = parseLine(line);
     if (parsed.blank)
