@@ -46,12 +46,29 @@ private slots:
     void serve_data()
     {
         columns<QStringList>({"script"});
-        row("three line clients and a WebSocket see one select",
-            QStringList{"start", "open a", "open b", "open c", "open w web", "a > C1|sub switch",
-                        "b > C1|sub switch", "c > C1|sub switch", "w > C1|sub switch", "w < R1|00|",
-                        "c > C2|select tx=5", "c < R2|00|done", "a < S0|switch tx=5 *",
-                        "b < S0|switch tx=5 *", "w < S0|switch tx=5 *", "wire IGS4;",
-                        "w > C2|select tx=5", "w < R2|00|done"});
+        row("three line clients and a WebSocket see one select", QStringList{"start",
+                                                                             "open a",
+                                                                             "open b",
+                                                                             "open c",
+                                                                             "open w web",
+                                                                             "a > C1|sub switch",
+                                                                             "b > C1|sub switch",
+                                                                             "c > C1|sub switch",
+                                                                             "w > C1|sub switch",
+                                                                             "w < R1|00|",
+                                                                             "c > C2|select tx=5",
+                                                                             "c < R2|00|done",
+                                                                             "a < S0|switch tx=5 *",
+                                                                             "b < S0|switch tx=5 *",
+                                                                             "w < S0|switch tx=5 *",
+                                                                             "wire IGS4;",
+                                                                             "w > C2|select tx=5",
+                                                                             "w < R2|00|done",
+                                                                             "a > C2|select rx=RX1",
+                                                                             "a < R2|00|done",
+                                                                             "a > C3|select rx=RX2",
+                                                                             "a < R3|00|done",
+                                                                             "wire IGY1;"});
         row("the client past MaxClients gets 70",
             QStringList{"ini MaxClients=2", "start", "open a", "open b", "open c", "c < R0|70|*",
                         "c closed", "a > C1|ping", "a < R1|00|pong"});

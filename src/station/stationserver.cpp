@@ -468,7 +468,9 @@ void StationServer::write(StationClient *client, quint16 seq, const ApiCommand &
             client->send(replyLine(seq, ReplyCode::SwitchOffline, linkReason.toLatin1()));
         return;
     }
-    if (standsAsAsked(command, *status)) {
+    // The report says whether a receive antenna is in use, not which: a receive key always
+    // goes to the switch.
+    if (command.verb != Verb::SelectRx && standsAsAsked(command, *status)) {
         qCInfo(lcStation).noquote() << who << describeWrite(command) << "done already";
         if (client)
             client->send(replyLine(seq, ReplyCode::Ok, "done"));
