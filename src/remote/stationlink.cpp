@@ -34,6 +34,7 @@ void StationLink::close()
         disconnect(socket, nullptr, this, nullptr);
         socket->abort();
         socket->deleteLater();
+        socket.clear();
     }
     accepted = false;
 }
@@ -57,8 +58,9 @@ void StationLink::connectNow()
     connect(socket, &QTcpSocket::readyRead, this, [this] {
         const LineReader::Lines got = reader.feed(socket->readAll());
         for (const QByteArray &line : got.lines)
-            lineArrived(line);
-        if (got.tooLong)
+            if (socket) // a line may end the connection
+                lineArrived(line);
+        if (got.tooLong && socket)
             ended(tr("the station sent a line too long"));
     });
     connect(socket, &QTcpSocket::disconnected, this,
@@ -97,6 +99,7 @@ void StationLink::ended(const QString &reason)
     disconnect(socket, nullptr, this, nullptr);
     socket->abort();
     socket->deleteLater();
+    socket.clear(); // ended once per connection
     accepted = false;
     if (wasAccepted)
         emit lost(reason);
