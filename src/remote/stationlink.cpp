@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QSslSocket>
 
+#include "radio/followsettings.h"
 #include "station/apireply.h"
 #include "station/pushlines.h"
 
@@ -180,7 +181,7 @@ void StationLink::selectTx(int antenna)
 
 void StationLink::selectRx(int key)
 {
-    command("select rx=" + (key == 8 ? QByteArray("RTX") : "RX" + QByteArray::number(key + 1)));
+    command("select rx=" + receiveKeyName(key).toLatin1());
 }
 
 void StationLink::setSplit(int first, int second)

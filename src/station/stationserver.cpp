@@ -522,18 +522,13 @@ void StationServer::startFollowing()
         ApiCommand command;
         command.verb = Verb::SelectTx;
         command.antenna = antenna;
-        followerSelects(command);
+        write(nullptr, 0, command); // as "follow", answered to nobody
     });
     connect(follow, &RadioFollow::selectReceive, this, [this](int index) {
         ApiCommand command;
         command.verb = Verb::SelectRx;
         command.receive = index;
-        followerSelects(command);
+        write(nullptr, 0, command); // as "follow", answered to nobody
     });
     follow->apply(config.follow);
-}
-
-void StationServer::followerSelects(const ApiCommand &command)
-{
-    write(nullptr, 0, command);
 }

@@ -73,7 +73,6 @@ private:
     QByteArray currentLine(quint8 topic) const;
 
     void startFollowing();
-    void followerSelects(const ApiCommand &command);
 
     StationConfig config;
     const TokenStore *tokens;
